@@ -1,0 +1,12 @@
+# kv_add_test(NAME <target> SOURCES <files...> LIBS <libs...> LABELS <unit|ipc|sim|gui>)
+# Builds one GoogleTest program and registers each of its tests with CTest.
+function(kv_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
+  # Integration tests find the programs they start through this define.
+  target_compile_definitions(${T_NAME} PRIVATE KV_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,43 @@
+#pragma once
+// Every path of the system lives under one prefix, like a Windows installation under its
+// drive. KV_PREFIX set: everything below it. Unset: a root process uses /run/kavro and
+// /var/lib/kavro, a user process $XDG_RUNTIME_DIR/kavro and ~/.local/share/kavro.
+#include <string>
+
+namespace kv {
+
+class CPaths {
+ public:
+  // Reads KV_PREFIX and the user's folders from the environment once.
+  static CPaths FromEnvironment();
+  // All folders below one prefix (tests, the demo).
+  static CPaths UnderPrefix(const std::string& prefix);
+
+  const std::string& RunDir() const { return m_sRunDir; }          // sockets, locks, status
+  const std::string& MachineDir() const { return m_sMachineDir; }  // HKLM/HKCR hive, units
+  const std::string& UserDir() const { return m_sUserDir; }        // HKCU hive
+
+  // "\\.\pipe\NAME" -> RunDir()/pipe/NAME. Any other text is taken as the bare NAME.
+  std::string PipePath(const std::string& windowsName) const;
+  // "\\.\NAME" -> RunDir()/dev/NAME. Any other text is taken as the bare NAME.
+  std::string DevicePath(const std::string& windowsName) const;
+  std::string LockPath(const std::string& name) const;  // RunDir()/lock/NAME
+  std::string HidDir() const;                          // RunDir()/hid
+  std::string MachineHivePath() const;                 // MachineDir()/registry.db
+  std::string UserHivePath() const;                    // UserDir()/registry.db
+  // Short stable hash of the prefix, so that shared-memory names of two systems running
+  // side by side never meet.
+  std::string NamespaceTag() const;
+
+  // The folder that holds the running program (the Windows "module directory").
+  static std::string ProgramDirectory();
+  // Creates the folder and its parents; true when it exists afterwards.
+  static bool EnsureDirectory(const std::string& path, unsigned mode = 0755);
+
+ private:
+  std::string m_sRunDir;
+  std::string m_sMachineDir;
+  std::string m_sUserDir;
+};
+
+}  // namespace kv
