@@ -1,6 +1,7 @@
 #pragma once
-// Client end of a local pipe (see CPipeServer). Errors carry the Windows codes:
-// no endpoint 2, endpoint present but refusing (server busy with another client) 231.
+// Client end of a local pipe (see CPipeServer for how busy is marked). Errors carry the
+// Windows codes: no endpoint (or one whose server is gone) 2, endpoint present but busy with
+// another client 231, the server closed the connection 109.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -19,7 +20,8 @@ class CPipeClient {
 
   uint32_t Open();
   // Waits until the server can take a client or timeoutMs passes (WaitNamedPipe): 0, 2 or
-  // ERROR_CODE_TIMEOUT.
+  // ERROR_CODE_TIMEOUT. timeoutMs < 0 waits without limit. Like WaitNamedPipe it reserves
+  // nothing: another client may still get there first.
   uint32_t WaitForServer(int timeoutMs);
   uint32_t Write(const uint8_t* data, size_t length, size_t* written);
   // timeoutMs < 0 waits without limit.

@@ -1,8 +1,21 @@
 #pragma once
 // Server end of one local pipe with a single instance: one client is served at a time,
-// the next waits (and sees pipe busy). On posix this is a SOCK_SEQPACKET socket at
-// CPaths::PipePath(name): one message per write, so a read returns what the client wrote.
-// Every blocking call returns ERROR_CODE_OPERATION_ABORTED at once after Stop().
+// the next sees pipe busy (231) and waits for the server. On posix this is a SOCK_SEQPACKET
+// socket at CPaths::PipePath(name), mode 0666 in a folder only its owner writes: one message
+// per write, so a read returns what the client wrote. Every blocking call returns
+// ERROR_CODE_OPERATION_ABORTED at once after Stop().
+//
+// Busy marking on posix: a Unix socket queues connections in its backlog, so on its own a
+// second client would wait silently behind the first. Every client therefore holds an
+// exclusive flock(2) on "<path>.client" for as long as it is connected; a client that cannot
+// take it sees 231 at once, and CPipeClient::WaitForServer polls it. The kernel drops the
+// lock with the client, so a crashed client never blocks the pipe. The server holds
+// "<path>.server" for its lifetime: that tells a live endpoint from a socket left behind by
+// a crash (clients then see 2, and the next Create replaces it), and keeps a second server
+// from taking over the name (Create gives 231). Clients that skip the lock are still
+// served, one after the other, from the backlog.
+//
+// Connections from the guest account ("nobody") are closed unserved.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

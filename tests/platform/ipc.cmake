@@ -1,0 +1,4 @@
+kv_add_test(NAME platform_ipc_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PipeTest.cpp
+  LIBS kv_platform kv_test_support
+  LABELS ipc)
