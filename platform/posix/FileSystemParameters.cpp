@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/SystemError.h"
+#include "platform/posix/ErrnoToSystemError.h"
 
 namespace kv {
 
@@ -20,22 +21,7 @@ const char* const kNames[SYSTEM_PARAMETER_COUNT] = {
     "DoubleClickWidth", "DoubleClickHeight", "DoubleClickTime", "DragWidth", "DragHeight",
 };
 
-uint32_t ErrorFromErrno(int e) {
-  switch (e) {
-    case ENOENT:
-    case ENOTDIR:
-      return ERROR_CODE_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return ERROR_CODE_ACCESS_DENIED;
-    case ENOMEM:
-    case ENOSPC:
-      return ERROR_CODE_NOT_ENOUGH_MEMORY;
-    default:
-      return ERROR_CODE_GEN_FAILURE;
-  }
-}
+uint32_t ErrorFromErrno(int e) { return ErrnoToSystemError(e); }
 
 // Decimal digits only, at most the range of 32 bits.
 bool ParseNumber(const std::string& text, uint32_t* value) {
