@@ -10,3 +10,7 @@ kv_add_test(NAME tabrix_sysparams_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FileSystemParametersTest.cpp
   LIBS kv_platform kv_test_support
   LABELS ipc)
+kv_add_test(NAME tabrix_settings_hive_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SettingsHiveTest.cpp
+  LIBS kv_tabrix kv_test_support
+  LABELS ipc)
