@@ -1,6 +1,6 @@
 #pragma once
 // Device I/O control on a driver device. Logic takes a DeviceIo so that tests can hand in
-// a fake; the posix backend (CDeviceEndpointClient) talks to a device endpoint, see
+// a fake; the posix backend (CDeviceEndpointIo) talks to a device endpoint, see
 // platform/DeviceEndpoint.h for the framing.
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,8 @@
 #include "platform/posix/LocalSocket.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -54,6 +56,19 @@ PollResult WaitReady(int fd, short events, int stopFd, int timeoutMs, short* rev
       return PollResult::READY;
     }
   }
+}
+
+int OpenPublicLockFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd >= 0) fchmod(fd, 0644);
+  return fd;
+}
+
+bool LockHeldElsewhere(const std::string& path) {
+  CUniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return false;
+  if (flock(fd.Get(), LOCK_SH | LOCK_NB) == 0) return false;
+  return errno == EWOULDBLOCK;
 }
 
 std::string ParentDir(const std::string& path) {

@@ -19,18 +19,6 @@
 
 namespace kv {
 
-namespace {
-
-// True while a server process holds the endpoint's owner lock.
-bool ServerAlive(const std::string& ownerLockPath) {
-  CUniqueFd fd(::open(ownerLockPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  if (flock(fd.Get(), LOCK_SH | LOCK_NB) == 0) return false;
-  return errno == EWOULDBLOCK;
-}
-
-}  // namespace
-
 struct CPipeClient::Impl {
   std::string m_sPath;
   CUniqueFd m_socket;
@@ -54,13 +42,13 @@ uint32_t CPipeClient::Open() {
   if (!slot.Valid()) return ErrnoToSystemError(errno);
   if (flock(slot.Get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno != EWOULDBLOCK) return ErrnoToSystemError(errno);
-    return ServerAlive(d.OwnerLock()) ? ERROR_CODE_PIPE_BUSY : ERROR_CODE_FILE_NOT_FOUND;
+    return LockHeldElsewhere(d.OwnerLock()) ? ERROR_CODE_PIPE_BUSY : ERROR_CODE_FILE_NOT_FOUND;
   }
   CUniqueFd sock;
   if (ConnectLocal(d.m_sPath, true, &sock) != 0) {
     int err = errno;
     // A socket left behind by a crashed server refuses too; that pipe does not exist.
-    if (err == ECONNREFUSED && !ServerAlive(d.OwnerLock())) return ERROR_CODE_FILE_NOT_FOUND;
+    if (err == ECONNREFUSED && !LockHeldElsewhere(d.OwnerLock())) return ERROR_CODE_FILE_NOT_FOUND;
     return ConnectErrnoToSystemError(err);
   }
   d.m_socket = std::move(sock);
@@ -75,7 +63,7 @@ uint32_t CPipeClient::WaitForServer(int timeoutMs) {
   auto pause = std::chrono::microseconds(200);
   for (;;) {
     struct stat st;
-    if (lstat(d.m_sPath.c_str(), &st) != 0 || !ServerAlive(d.OwnerLock()))
+    if (lstat(d.m_sPath.c_str(), &st) != 0 || !LockHeldElsewhere(d.OwnerLock()))
       return ERROR_CODE_FILE_NOT_FOUND;
     CUniqueFd slot(::open(d.SlotLock().c_str(), O_RDONLY | O_CLOEXEC));
     if (!slot.Valid()) return ErrnoToSystemError(errno);

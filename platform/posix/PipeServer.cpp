@@ -23,14 +23,6 @@ namespace {
 
 constexpr int LISTEN_BACKLOG = 8;
 
-// Creates (or opens) a lock file readable by every user, so that clients of any account
-// can test it; returns the descriptor or -1.
-int OpenLockFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd >= 0) fchmod(fd, 0644);
-  return fd;
-}
-
 }  // namespace
 
 struct CPipeServer::Impl {
@@ -67,11 +59,11 @@ uint32_t CPipeServer::Create() {
   if (name.empty()) return ERROR_CODE_INVALID_PARAMETER;
   if (uint32_t error = PrepareEndpointDir(ParentDir(d.m_sPath))) return error;
 
-  CUniqueFd owner(OpenLockFile(d.m_sPath + ".server"));
+  CUniqueFd owner(OpenPublicLockFile(d.m_sPath + ".server"));
   if (!owner.Valid()) return ErrnoToSystemError(errno);
   if (flock(owner.Get(), LOCK_EX | LOCK_NB) != 0)
     return errno == EWOULDBLOCK ? ERROR_CODE_PIPE_BUSY : ErrnoToSystemError(errno);
-  CUniqueFd slot(OpenLockFile(d.m_sPath + ".client"));
+  CUniqueFd slot(OpenPublicLockFile(d.m_sPath + ".client"));
   if (!slot.Valid()) return ErrnoToSystemError(errno);
 
   CUniqueFd listen;
