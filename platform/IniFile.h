@@ -20,15 +20,21 @@ class CIniFile {
                         const std::string& defaultValue, size_t capacity = 0) const;
   // GetPrivateProfileInt: leading decimal digits (with sign), default when missing.
   int32_t GetInt(const std::string& section, const std::string& key, int32_t defaultValue) const;
+  // True when GetString would return the file's value (possibly empty), not the default.
   bool HasKey(const std::string& section, const std::string& key) const;
 
  private:
   struct Entry {
-    std::string m_sSection;
     std::string m_sKey;
     std::string m_sValue;
+    size_t m_uSection = 0;    // index into m_sections: same-named sections stay apart
+    bool m_bHasValue = true;  // false for a line without "="
   };
+  void Parse(const std::string& text);
+  const Entry* Find(const std::string& section, const std::string& key) const;
+
   std::vector<Entry> m_entries;
+  std::vector<std::string> m_sections;  // in file order; index 0 holds the lines before any
   bool m_bLoaded = false;
 };
 
