@@ -1,6 +1,8 @@
 #pragma once
 // Named shared memory (CreateFileMapping/OpenFileMapping). Posix: shm_open + mmap, the name
-// prefixed with CPaths::NamespaceTag().
+// prefixed with CPaths::NamespaceTag() and "_", other characters than letters, digits and
+// "_-." replaced by "_". As on Windows the mapping disappears with its last user, also when
+// that user crashed.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,7 +21,8 @@ class CSharedMemory {
   // Creates a zero-filled mapping, or maps the existing one of that name. 0 when created,
   // ERROR_CODE_ALREADY_EXISTS when an existing one was mapped, else the error.
   uint32_t Create(const CPaths& paths, const std::string& name, size_t size);
-  // Maps an existing mapping only; 2 when there is none.
+  // Maps an existing mapping only; 2 when there is none. A mapping smaller than size (made by
+  // another program) is grown with zeros.
   uint32_t Open(const CPaths& paths, const std::string& name, size_t size);
   void Close();
 
@@ -34,6 +37,7 @@ class CSharedMemory {
   size_t m_uSize = 0;
   bool m_bCreated = false;
   std::string m_sShmName;
+  int m_iFd = -1;  // kept open: its shared lock marks this process as a user
 };
 
 }  // namespace kv

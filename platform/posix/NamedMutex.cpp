@@ -1,0 +1,53 @@
+#include "platform/NamedMutex.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/SystemError.h"
+#include "platform/posix/ErrnoToSystemError.h"
+#include "platform/posix/LocalSocket.h"
+#include "platform/posix/UniqueFd.h"
+
+namespace kv {
+
+namespace {
+
+// The lock files are never removed: unlinking one while another process is about to lock it
+// would let two owners hold two different files of the same name.
+int OpenLock(const std::string& path, bool mayCreate) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (mayCreate ? O_CREAT : 0), 0644);
+  if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  return fd;
+}
+
+}  // namespace
+
+CNamedMutex::~CNamedMutex() { Close(); }
+
+uint32_t CNamedMutex::Create(const CPaths& paths, const std::string& name) {
+  Close();
+  const std::string path = paths.LockPath(name);
+  if (name.empty() || path.back() == '/') return ERROR_CODE_INVALID_PARAMETER;
+  if (uint32_t error = PrepareEndpointDir(ParentDir(path))) return error;
+  CUniqueFd fd(OpenLock(path, true));
+  if (!fd.Valid()) return ErrnoToSystemError(errno);
+  if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+    return errno == EWOULDBLOCK ? ERROR_CODE_ALREADY_EXISTS : ErrnoToSystemError(errno);
+  m_iFd = fd.Release();
+  return ERROR_CODE_SUCCESS;
+}
+
+bool CNamedMutex::Exists(const CPaths& paths, const std::string& name) {
+  if (name.empty()) return false;
+  return LockHeldElsewhere(paths.LockPath(name));
+}
+
+void CNamedMutex::Close() {
+  if (m_iFd >= 0) ::close(m_iFd);
+  m_iFd = -1;
+}
+
+}  // namespace kv
