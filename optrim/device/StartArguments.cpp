@@ -1,0 +1,32 @@
+#include "optrim/device/StartArguments.h"
+
+#include <algorithm>
+
+namespace kv {
+
+StartArguments ParseStartArguments(const std::vector<std::string>& args) {
+  StartArguments result;
+  for (size_t k = 1; k < args.size(); ++k) {
+    const std::string& a = args[k];
+    if (a == "-b" || a == "-p") result.startSwitch = a;
+    if (a == "-r1") result.rotation = 1;
+    if (a == "-r2") result.rotation = 2;
+    if (a == "-r3") result.rotation = 3;
+    if (a.find(".ini") != std::string::npos) result.settingsFileName = a;
+  }
+  return result;
+}
+
+std::string SettingsFilePath(const std::string& programDirectory, const std::string& fileName) {
+  std::string name = fileName;
+  std::replace(name.begin(), name.end(), '\\', '/');
+  size_t skip = name.find_first_not_of('/');
+  name = skip == std::string::npos ? std::string() : name.substr(skip);
+  std::string dir = programDirectory;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  if (dir.empty()) dir = ".";
+  if (dir == "/") return dir + name;
+  return dir + "/" + name;
+}
+
+}  // namespace kv
