@@ -1,39 +1,23 @@
 #include "tabrix/driverlink/DriverLink.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "common/CommandCodes.h"
+#include "common/DriverInfoRecord.h"
+#include "common/DriverSettings.h"
+#include "common/DriverStatusRecord.h"
 #include "common/LittleEndian.h"
 #include "common/PipeNames.h"
 #include "common/PipeRequest.h"
 #include "common/SystemError.h"
+#include "common/TouchPointRecord.h"
 
 namespace kv {
 
 namespace {
-
-// Driver information (command 1): version text at 0, three words at 18, 20 and 22.
-constexpr size_t INFO_VERSION_SIZE = 16;
-constexpr size_t INFO_WORD1 = 18;
-constexpr size_t INFO_WORD2 = 20;
-constexpr size_t INFO_FIRMWARE_WORD = 22;
-// Status record (command 10): flags at 16.
-constexpr size_t STATUS_FLAGS = 16;
-// Fields of the driver's settings record.
-constexpr size_t SET_INPUT_ENABLE = 0;
-constexpr size_t SET_CALIBRATION_SWITCH = 1;
-constexpr size_t SET_SCREEN_WIDTH = 2;
-constexpr size_t SET_SCREEN_HEIGHT = 4;
-constexpr size_t SET_RATIO_X = 8;
-constexpr size_t SET_OFFSET_X = 12;
-constexpr size_t SET_RATIO_Y = 16;
-constexpr size_t SET_OFFSET_Y = 20;
-constexpr size_t SET_ROTATION = 24;
-constexpr size_t SET_PEN_BUTTON_MODE = 26;
-constexpr size_t SET_PANEL_CODE = 28;
-constexpr size_t SET_PANEL_FLAG = 30;
 
 // The driver takes whole numbers; truncate toward zero, and keep values that do not fit
 // (or are not numbers) from becoming undefined conversions.
@@ -128,27 +112,31 @@ bool DriverLink::Open() {
     shared.SetFirmwareVersion(0);
     return false;
   }
+  DriverInfoRecord info;
+  DriverInfoRecord::Decode(out, &info);
   CDriverState& state = m_context.m_state;
   bool anyText = false;
-  for (size_t i = 0; i < 8; ++i) anyText = anyText || out[i] != 0;
-  if (anyText) {
-    const char* text = reinterpret_cast<const char*>(out);
-    state.SetDriverVersion(std::string(text, strnlen(text, INFO_VERSION_SIZE - 1)));
-  }
-  uint16_t firmware = ReadU16(out + INFO_FIRMWARE_WORD);
-  state.SetInfoWords(ReadU16(out + INFO_WORD1), ReadU16(out + INFO_WORD2), firmware);
+  for (size_t i = 0; i < 8; ++i) anyText = anyText || info.m_aVersionText[i] != 0;
+  if (anyText) state.SetDriverVersion(info.VersionText());
+  state.SetInfoWords(info.m_uInfoWord1, info.m_uInfoWord2, info.m_uFirmwareVersion);
   shared.SetDriverVersion(state.DriverVersion());
-  shared.SetFirmwareVersion(firmware);
+  shared.SetFirmwareVersion(info.m_uFirmwareVersion);
   m_bOk = true;
   m_bUsePipe = true;
   return true;
 }
 
-bool DriverLink::SendSettings(uint32_t command, uint8_t (&settings)[SETTINGS_SIZE],
-                              uint32_t* outReturned) {
-  uint8_t in[SETTINGS_SIZE];
-  std::memcpy(in, settings, sizeof in);
-  return Send(command, in, sizeof in, settings, SETTINGS_SIZE, outReturned, nullptr);
+bool DriverLink::SendSettings(uint32_t command, const DriverSettings& settings,
+                              DriverSettings* answer, bool* whole) {
+  const std::array<uint8_t, DriverSettings::SIZE> in = settings.Encode();
+  std::array<uint8_t, DriverSettings::SIZE> out{};
+  uint32_t returned = 0;
+  if (!Send(command, in.data(), SETTINGS_SIZE, out.data(), SETTINGS_SIZE, &returned, nullptr))
+    return false;
+  // Without the whole record from the driver the caller's copy stays as it was.
+  bool decoded = answer && returned == SETTINGS_SIZE && DriverSettings::Decode(out, answer);
+  if (whole) *whole = decoded;
+  return true;
 }
 
 bool DriverLink::SetDevicePath(const std::string& path) {
@@ -161,15 +149,15 @@ bool DriverLink::SetDevicePath(const std::string& path) {
 
 bool DriverLink::SetInputEnable(uint32_t value) {
   if (!m_bUsePipe) return true;
-  uint8_t settings[SETTINGS_SIZE] = {};
-  settings[SET_INPUT_ENABLE] = static_cast<uint8_t>(value);
+  DriverSettings settings;
+  settings.m_uInputEnable = static_cast<uint8_t>(value);
   return SendSettings(COMMAND_SET_INPUT_ENABLE, settings);
 }
 
 bool DriverLink::SetRotation(uint32_t degrees) {
   if (!m_bUsePipe) return true;
-  uint8_t settings[SETTINGS_SIZE] = {};
-  WriteU16(settings + SET_ROTATION, static_cast<uint16_t>(degrees));
+  DriverSettings settings;
+  settings.m_uRotation = static_cast<uint16_t>(degrees);
   if (!SendSettings(COMMAND_SET_ROTATION, settings)) return false;
   m_context.m_sharedData.SetRotation(degrees);
   return true;
@@ -179,8 +167,8 @@ bool DriverLink::SetPenButtonMode(uint32_t mode) {
   if (!m_bUsePipe) return true;
   uint32_t word = mode;
   if (m_context.m_iOsType >= OS_TYPE_WIN7) word |= PEN_BUTTON_MODE_WIN7;
-  uint8_t settings[SETTINGS_SIZE] = {};
-  WriteU16(settings + SET_PEN_BUTTON_MODE, static_cast<uint16_t>(word));
+  DriverSettings settings;
+  settings.m_uPenButtonMode = static_cast<uint16_t>(word);
   if (!SendSettings(COMMAND_SET_PEN_BUTTON_MODE, settings)) return false;
   m_context.m_sharedData.SetPenButtonMode(mode & ~PEN_BUTTON_MODE_WIN7);
   return true;
@@ -194,7 +182,9 @@ bool DriverLink::TakeTouchPoint(bool discard) {
   if (!Send(COMMAND_TAKE_TOUCH_POINT, in, sizeof in, out, sizeof out, &returned, nullptr))
     return false;
   // Without a point from the driver the last one stays as it was.
-  if (!discard && returned >= 8) m_context.m_state.SetTouchPoint(ReadI32(out), ReadI32(out + 4));
+  TouchPointRecord point;
+  if (!discard && returned >= 8 && TouchPointRecord::Decode(out, &point))
+    m_context.m_state.SetTouchPoint(point.m_iX, point.m_iY);
   return true;
 }
 
@@ -205,7 +195,9 @@ bool DriverLink::WaitStatus() {
   uint32_t returned = 0;
   if (!Send(COMMAND_WAIT_STATUS, in, sizeof in, out, sizeof out, &returned, nullptr))
     return false;
-  if (returned >= STATUS_FLAGS + 4) m_context.m_state.SetStatusFlags(ReadU32(out + STATUS_FLAGS));
+  DriverStatusRecord status;
+  if (returned >= 20 && DriverStatusRecord::Decode(out, &status))
+    m_context.m_state.SetStatusFlags(status.m_uFlags);
   return true;
 }
 
@@ -220,14 +212,14 @@ bool DriverLink::SetCalibration(double ratioX, double ratioY, double offsetX, do
   if (!m_bUsePipe) return true;
   uint32_t width = 0, height = 0;
   m_context.m_screen.PrimaryScreenSize(&width, &height);
-  uint8_t settings[SETTINGS_SIZE] = {};
-  settings[SET_CALIBRATION_SWITCH] = 1;
-  WriteU16(settings + SET_SCREEN_WIDTH, ClampU16(width));
-  WriteU16(settings + SET_SCREEN_HEIGHT, ClampU16(height));
-  WriteI32(settings + SET_RATIO_X, TruncateToI32(ratioX * 1000.0));
-  WriteI32(settings + SET_OFFSET_X, TruncateToI32(offsetX));
-  WriteI32(settings + SET_RATIO_Y, TruncateToI32(ratioY * 1000.0));
-  WriteI32(settings + SET_OFFSET_Y, TruncateToI32(offsetY));
+  DriverSettings settings;
+  settings.m_uCalibrationSwitch = 1;
+  settings.m_uScreenWidth = ClampU16(width);
+  settings.m_uScreenHeight = ClampU16(height);
+  settings.m_iRatioX = TruncateToI32(ratioX * 1000.0);
+  settings.m_iOffsetX = TruncateToI32(offsetX);
+  settings.m_iRatioY = TruncateToI32(ratioY * 1000.0);
+  settings.m_iOffsetY = TruncateToI32(offsetY);
   if (!SendSettings(COMMAND_SET_CALIBRATION, settings)) return false;
   m_context.m_sharedData.SetCalibration(ratioX, ratioY, offsetX, offsetY);
   return true;
@@ -238,8 +230,8 @@ bool DriverLink::SetCalibrationMode(bool calibrating) {
   // Calibrating turns the driver's own calibration off; the service takes bytes 1 to 23
   // of this otherwise zero record, so size, ratios and offsets are zero until the next
   // Set calibration.
-  uint8_t settings[SETTINGS_SIZE] = {};
-  settings[SET_CALIBRATION_SWITCH] = calibrating ? 0 : 1;
+  DriverSettings settings;
+  settings.m_uCalibrationSwitch = calibrating ? 0 : 1;
   if (!SendSettings(COMMAND_SET_CALIBRATION, settings)) return false;
   m_context.m_state.SetCalibrationMode(calibrating ? 1 : 0);
   return true;
@@ -247,12 +239,13 @@ bool DriverLink::SetCalibrationMode(bool calibrating) {
 
 bool DriverLink::SetPanelState(uint32_t code, uint32_t* flag) {
   if (!m_bUsePipe) return true;
-  uint8_t settings[SETTINGS_SIZE] = {};
-  WriteU16(settings + SET_PANEL_CODE, static_cast<uint16_t>(code));
-  WriteU16(settings + SET_PANEL_FLAG, flag && *flag != 0 ? 1 : 0);
-  uint32_t returned = 0;
-  if (!SendSettings(COMMAND_SET_PANEL_STATE, settings, &returned)) return false;
-  if (flag && returned >= SET_PANEL_FLAG + 2) *flag = ReadU16(settings + SET_PANEL_FLAG);
+  DriverSettings settings;
+  settings.m_uPanelStateCode = static_cast<uint16_t>(code);
+  settings.m_uPanelStateFlag = flag && *flag != 0 ? 1 : 0;
+  DriverSettings answer;
+  bool whole = false;
+  if (!SendSettings(COMMAND_SET_PANEL_STATE, settings, &answer, &whole)) return false;
+  if (flag && whole) *flag = answer.m_uPanelStateFlag;
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/DriverSettings.h"
 #include "tabrix/driverlink/DriverLinkContext.h"
 
 namespace kv {
@@ -66,8 +67,10 @@ class DriverLink {
   static void Disconnect(const DriverLinkContext& context);
 
  private:
-  bool SendSettings(uint32_t command, uint8_t (&settings)[SETTINGS_SIZE],
-                    uint32_t* outReturned = nullptr);
+  // Sends a settings record; *answer gets the record the driver returned and *whole says
+  // whether it returned all of it.
+  bool SendSettings(uint32_t command, const DriverSettings& settings,
+                    DriverSettings* answer = nullptr, bool* whole = nullptr);
   static bool ConnectLoop(const DriverLinkContext& context, uint32_t intervalMs,
                           uint32_t limitMs, DriverLink* opened);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "common/CommandCodes.h"
@@ -52,7 +53,7 @@ class DriverLinkTest : public ::testing::Test {
     m_pipes.m_iConnections = 0;
     return link;
   }
-  const FakeExchange& Only() {
+  const test::FakeExchange& Only() {
     EXPECT_EQ(m_pipes.m_exchanges.size(), 1u);
     return m_pipes.m_exchanges.at(0);
   }
