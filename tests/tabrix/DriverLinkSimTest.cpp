@@ -2,22 +2,16 @@
 // under a temporary prefix; what reached the driver is read back over the stand-in's
 // control channel.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "common/DriverSettings.h"
-#include "common/SystemError.h"
 #include "platform/Clock.h"
 #include "tabrix/app/RivelleApp.h"
 #include "tabrix/driverlink/DriverLink.h"
 #include "tabrix/driverlink/PipeClientTransport.h"
-#include "tests/support/ChildProcess.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/TempPrefix.h"
 #include "tests/tabrix/SimSystem.h"
