@@ -1,0 +1,6 @@
+kv_add_test(NAME service_unit_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/RequestHandlerTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ServiceCommandLineTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/KvtpdModelTest.cpp
+  LIBS kv_service kv_kvtpd_sim
+  LABELS unit)
