@@ -20,13 +20,18 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
 std::string SettingsFilePath(const std::string& programDirectory, const std::string& fileName) {
   std::string name = fileName;
   std::replace(name.begin(), name.end(), '\\', '/');
-  size_t skip = name.find_first_not_of('/');
-  name = skip == std::string::npos ? std::string() : name.substr(skip);
-  std::string dir = programDirectory;
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  if (dir.empty()) dir = ".";
-  if (dir == "/") return dir + name;
-  return dir + "/" + name;
+  const size_t skip = std::min(name.find_first_not_of('/'), name.size());
+  size_t dirLength = programDirectory.size();
+  while (dirLength > 1 && programDirectory[dirLength - 1] == '/') --dirLength;
+  std::string path;
+  if (dirLength == 0) {
+    path = ".";
+  } else {
+    path.assign(programDirectory, 0, dirLength);
+  }
+  if (path != "/") path.push_back('/');
+  path.append(name, skip, std::string::npos);
+  return path;
 }
 
 }  // namespace kv
