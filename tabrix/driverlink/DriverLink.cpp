@@ -142,7 +142,8 @@ bool DriverLink::SendSettings(uint32_t command, const DriverSettings& settings,
 bool DriverLink::SetDevicePath(const std::string& path) {
   if (!m_bUsePipe) return true;
   uint8_t in[DEVICE_PATH_SIZE] = {};
-  std::memcpy(in, path.data(), path.size() < DEVICE_PATH_SIZE ? path.size() : DEVICE_PATH_SIZE - 1);
+  const size_t n = path.size() < DEVICE_PATH_SIZE ? path.size() : DEVICE_PATH_SIZE - 1;
+  if (n != 0) std::memcpy(in, path.data(), n);
   uint8_t out[DEVICE_PATH_SIZE] = {};
   return Send(COMMAND_SET_DEVICE_PATH, in, sizeof in, out, sizeof out, nullptr, nullptr);
 }

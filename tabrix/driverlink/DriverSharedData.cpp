@@ -56,7 +56,7 @@ void DriverSharedData::PutText(size_t offset, std::string_view text) {
   uint8_t* field = m_memory.Data() + offset;
   size_t n = text.size() < TEXT_FIELD_SIZE - 1 ? text.size() : TEXT_FIELD_SIZE - 1;
   std::memset(field, 0, TEXT_FIELD_SIZE);
-  std::memcpy(field, text.data(), n);
+  if (n != 0) std::memcpy(field, text.data(), n);
 }
 
 std::string DriverSharedData::GetText(size_t offset) const {

@@ -43,7 +43,7 @@ template <size_t N>
 void SetFixedText(char (&field)[N], std::string_view text) {
   size_t n = text.size() < N - 1 ? text.size() : N - 1;
   std::memset(field, 0, N);
-  std::memcpy(field, text.data(), n);
+  if (n != 0) std::memcpy(field, text.data(), n);
 }
 
 // The text of a fixed field, never reading past its end.

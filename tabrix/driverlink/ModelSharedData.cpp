@@ -51,7 +51,7 @@ void ModelSharedData::SetModelName(std::string_view name) {
   uint8_t* field = m_memory.Data() + OFF_MODEL_NAME;
   size_t n = name.size() < MODEL_NAME_SIZE - 1 ? name.size() : MODEL_NAME_SIZE - 1;
   std::memset(field, 0, MODEL_NAME_SIZE);
-  std::memcpy(field, name.data(), n);
+  if (n != 0) std::memcpy(field, name.data(), n);
 }
 
 std::string ModelSharedData::ModelName() const {

@@ -74,7 +74,7 @@ class CFakePipeTransport final : public PipeTransport {
       if (m_pOwner->m_uReadResult != ERROR_CODE_SUCCESS) return m_pOwner->m_uReadResult;
       std::vector<uint8_t> answer = m_pOwner->Answer(m_request);
       size_t n = answer.size() < capacity ? answer.size() : capacity;
-      std::memcpy(buffer, answer.data(), n);
+      if (n != 0) std::memcpy(buffer, answer.data(), n);
       *read = n;
       return ERROR_CODE_SUCCESS;
     }
@@ -95,11 +95,11 @@ class CFakePipeTransport final : public PipeTransport {
       auto it = m_replies.find(command);
       if (it != m_replies.end()) {
         size_t n = it->second.size() < area.size() ? it->second.size() : area.size();
-        std::memcpy(area.data(), it->second.data(), n);
+        if (n != 0) std::memcpy(area.data(), it->second.data(), n);
         request.SetOutReturned(static_cast<uint32_t>(it->second.size()));
       } else {
         size_t n = payload.size() < area.size() ? payload.size() : area.size();
-        std::memcpy(area.data(), payload.data(), n);
+        if (n != 0) std::memcpy(area.data(), payload.data(), n);
         request.SetOutReturned(outSize);
       }
       request.SetStatus(ERROR_CODE_SUCCESS);
