@@ -1,0 +1,270 @@
+#include "sim/panel-sim/PanelFirmware.h"
+
+#include "common/LittleEndian.h"
+
+namespace kv {
+
+namespace {
+
+// Opcodes of the firmware command set and the answer types it replies with.
+enum : uint8_t {
+  OP_GET_DIP_SW = 0,
+  OP_GET_CHECK_DATA = 1,
+  OP_TOUCH_REPORT = 5,
+  OP_GET_CHECK_SUM = 7,
+  OP_SET_COMPATIBLE_MODE = 10,
+  OP_GET_CALIBRATION = 16,
+  OP_GET_DEVICE_POSITION = 30,
+  OP_GET_SCREEN_POSITION = 31,
+  OP_SET_CALIBRATION_FIRST = 64,
+  OP_SET_CALIBRATION_LAST = 71,
+};
+enum : uint8_t {
+  ANSWER_DIP_SW = 1,
+  ANSWER_CHECK_DATA = 2,
+  ANSWER_TOUCH_STATE = 3,
+  ANSWER_TOUCH_POSITION = 4,
+  ANSWER_CHECK_SUM = 5,
+  ANSWER_TOUCH_PRESENCE = 6,
+  ANSWER_COMPATIBLE_MODE = 7,
+  ANSWER_CALIBRATION = 11,
+  ANSWER_BUTTON = 15,
+  ANSWER_DEVICE_POSITION = 16,
+  ANSWER_SCREEN_POSITION = 17,
+};
+
+}  // namespace
+
+CPanelFirmware::CPanelFirmware(const PanelModel& model)
+    : m_model(model),
+      m_uDip(model.m_uDipSwitch),
+      m_uCheckSum(model.m_uCheckSum),
+      m_uCheckSumFlag(model.m_uCheckSumFlag),
+      m_uVersion(model.m_uFirmwareVersion),
+      m_devicePosition(model.m_devicePosition),
+      m_screenPosition(model.m_screenPosition) {
+  LoadDefaultRecords();
+}
+
+std::array<uint8_t, 10> CPanelFirmware::Report(uint8_t type) {
+  std::array<uint8_t, 10> r{};
+  r[0] = 1;
+  r[1] = type;
+  return r;
+}
+
+std::array<uint8_t, 10> CPanelFirmware::WordsReport(uint8_t type,
+                                                    const std::array<uint16_t, 4>& w) const {
+  auto r = Report(type);
+  for (size_t i = 0; i < 4; ++i) WriteU16(r.data() + 2 + 2 * i, w[i]);
+  return r;
+}
+
+std::vector<PanelAnswer> CPanelFirmware::HandleOutput(std::span<const uint8_t> report) {
+  // The firmware listens to report id 1 only, and needs the opcode and parameter bytes.
+  if (report.size() < 3 || report[0] != 1) return {};
+  uint8_t op = report[1], param = report[2];
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_lastParameter[op] = param;
+  ++m_received[op];
+  if (op >= OP_SET_CALIBRATION_FIRST && op <= OP_SET_CALIBRATION_LAST)
+    m_calibration[op - OP_SET_CALIBRATION_FIRST] = param;
+
+  std::vector<PanelAnswer> answers;
+  auto answer = [&](const std::array<uint8_t, 10>& r, uint32_t extra = 0) {
+    answers.push_back({r, m_uDelayMs + extra});
+  };
+  switch (op) {
+    case OP_GET_DIP_SW: {
+      auto r = Report(ANSWER_DIP_SW);
+      r[7] = m_uDip;
+      answer(r);
+      break;
+    }
+    case OP_GET_CHECK_DATA: {
+      uint32_t k = 0;
+      for (const auto& rec : m_records) {
+        auto r = Report(ANSWER_CHECK_DATA);
+        std::copy(rec.begin(), rec.end(), r.begin() + 2);
+        answer(r, m_uPaceMs * k++);
+      }
+      auto end = Report(ANSWER_CHECK_DATA);
+      end[2] = end[3] = 0xFF;
+      answer(end, m_uPaceMs * k);
+      break;
+    }
+    case OP_TOUCH_REPORT:
+      if (m_bPenDown) {
+        auto r = Report(ANSWER_TOUCH_POSITION);
+        WriteU16(r.data() + 6, m_uPenX);
+        WriteU16(r.data() + 8, m_uPenY);
+        answer(r);
+      } else {
+        answer(Report(ANSWER_TOUCH_PRESENCE));  // byte 2 = 0: the touch is over
+      }
+      break;
+    case OP_GET_CHECK_SUM: {
+      auto r = Report(ANSWER_CHECK_SUM);
+      WriteU16(r.data() + 2, m_uCheckSum);
+      r[4] = m_uCheckSumFlag;
+      r[5] = static_cast<uint8_t>(m_uVersion >> 16);
+      r[6] = static_cast<uint8_t>(m_uVersion >> 8);
+      r[7] = static_cast<uint8_t>(m_uVersion);
+      answer(r);
+      break;
+    }
+    case OP_SET_COMPATIBLE_MODE:
+      answer(Report(ANSWER_COMPATIBLE_MODE));
+      break;
+    case OP_GET_CALIBRATION: {
+      auto r = Report(ANSWER_CALIBRATION);
+      std::copy(m_calibration.begin(), m_calibration.end(), r.begin() + 2);
+      answer(r);
+      break;
+    }
+    case OP_GET_DEVICE_POSITION:
+      answer(WordsReport(ANSWER_DEVICE_POSITION, m_devicePosition));
+      break;
+    case OP_GET_SCREEN_POSITION:
+      answer(WordsReport(ANSWER_SCREEN_POSITION, m_screenPosition));
+      break;
+    default:
+      break;  // settings (3, 4, 14, 25..29, 64..71) and unknown opcodes: no answer
+  }
+  if (m_bMuted) answers.clear();
+  return answers;
+}
+
+std::vector<std::array<uint8_t, 10>> CPanelFirmware::PenDown(uint16_t x, uint16_t y) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bPenDown = true;
+  m_uPenX = x;
+  m_uPenY = y;
+  auto state = Report(ANSWER_TOUCH_STATE);  // byte 2 = 0: touching
+  auto presence = Report(ANSWER_TOUCH_PRESENCE);
+  presence[2] = 1;
+  WriteU16(presence.data() + 6, x);
+  WriteU16(presence.data() + 8, y);
+  return {state, presence};
+}
+
+void CPanelFirmware::PenMove(uint16_t x, uint16_t y) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uPenX = x;
+  m_uPenY = y;
+}
+
+std::vector<std::array<uint8_t, 10>> CPanelFirmware::PenUp() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bPenDown = false;
+  auto presence = Report(ANSWER_TOUCH_PRESENCE);  // byte 2 = 0: released
+  auto state = Report(ANSWER_TOUCH_STATE);
+  state[2] = 1;
+  return {presence, state};
+}
+
+std::array<uint8_t, 10> CPanelFirmware::Button(unsigned button, bool pressed) {
+  auto r = Report(ANSWER_BUTTON);
+  size_t at = button == 1 ? 2 : 4;
+  r[at] = 1;
+  r[at + 1] = pressed ? 1 : 0;
+  return r;
+}
+
+void CPanelFirmware::SetDipSwitch(uint8_t value) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uDip = value;
+}
+
+void CPanelFirmware::SetCheckSum(uint16_t sum, uint8_t flag) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uCheckSum = sum;
+  m_uCheckSumFlag = flag;
+}
+
+void CPanelFirmware::SetFirmwareVersion(uint32_t version) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uVersion = version & 0xFFFFFF;
+}
+
+void CPanelFirmware::SetCalibration(const std::array<uint16_t, 4>& words) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (size_t i = 0; i < 4; ++i) WriteU16(m_calibration.data() + 2 * i, words[i]);
+}
+
+std::array<uint16_t, 4> CPanelFirmware::Calibration() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::array<uint16_t, 4> w;
+  for (size_t i = 0; i < 4; ++i) w[i] = ReadU16(m_calibration.data() + 2 * i);
+  return w;
+}
+
+void CPanelFirmware::SetDevicePosition(const std::array<uint16_t, 4>& words) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_devicePosition = words;
+}
+
+void CPanelFirmware::SetScreenPosition(const std::array<uint16_t, 4>& words) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_screenPosition = words;
+}
+
+void CPanelFirmware::ClearRecords() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_records.clear();
+}
+
+void CPanelFirmware::AddRecord(const std::array<uint8_t, 8>& data) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_records.push_back(data);
+}
+
+void CPanelFirmware::LoadDefaultRecords() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_records.clear();
+  // One record per sensor: board number (from 1) and sensor number (from 1) identify it,
+  // then a level word that varies from sensor to sensor.
+  for (size_t board = 0; board < 32 && m_model.m_sensors[board] != 0; ++board) {
+    for (unsigned s = 1; s <= m_model.m_sensors[board]; ++s) {
+      std::array<uint8_t, 8> rec{};
+      rec[0] = static_cast<uint8_t>(board + 1);
+      rec[1] = static_cast<uint8_t>(s);
+      WriteU16(rec.data() + 2, static_cast<uint16_t>(600 + (board * 37 + s * 11) % 200));
+      m_records.push_back(rec);
+    }
+  }
+}
+
+size_t CPanelFirmware::RecordCount() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_records.size();
+}
+
+void CPanelFirmware::SetMuted(bool muted) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bMuted = muted;
+}
+
+void CPanelFirmware::SetDelay(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uDelayMs = ms;
+}
+
+void CPanelFirmware::SetRecordPace(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uPaceMs = ms;
+}
+
+bool CPanelFirmware::LastParameter(uint8_t opcode, uint8_t* parameter) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_received[opcode] == 0) return false;
+  *parameter = m_lastParameter[opcode];
+  return true;
+}
+
+uint32_t CPanelFirmware::ReceivedCount(uint8_t opcode) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_received[opcode];
+}
+
+}  // namespace kv
