@@ -243,6 +243,13 @@ CSensorCalibration::Outcome CSensorCalibration::PreciseSteps(int nx2, int ny2,
     }
   }
 
+  return BasicFromPrecise(nx2, ny2, pm, basicMargins, *m, &out->basic);
+}
+
+CSensorCalibration::Outcome CSensorCalibration::BasicFromPrecise(int nx2, int ny2, const CalMargins& pm,
+                                                                 const CalMargins& basicMargins,
+                                                                 const CalcGrid& grid, CalBasicParam* basic) const {
+  const CalcGrid* m = &grid;
   // The basic table maps the basic screen grid through the measured range of the precise
   // grid, scaled by the screen span the precise margins leave.
   const CalcGrid hi = ScreenGrid(nx2, ny2, basicMargins);
@@ -266,13 +273,13 @@ CSensorCalibration::Outcome CSensorCalibration::PreciseSteps(int nx2, int ny2,
     }
     corners[k] = DevPoint{static_cast<int16_t>(x), static_cast<int16_t>(y)};
   }
-  out->basic = CalBasicParam{};
-  out->basic.devMin = corners[0];
-  out->basic.devMax = corners[1];
-  out->basic.nx2 = static_cast<uint8_t>(nx2);
-  out->basic.ny2 = static_cast<uint8_t>(ny2);
+  *basic = CalBasicParam{};
+  basic->devMin = corners[0];
+  basic->devMax = corners[1];
+  basic->nx2 = static_cast<uint8_t>(nx2);
+  basic->ny2 = static_cast<uint8_t>(ny2);
   for (int j = 0; j <= ny2; ++j) {
-    for (int i = 0; i <= nx2; ++i) out->basic.At(j, i) = DevPoint{Low16(hi.At(j, i).x), Low16(hi.At(j, i).y)};
+    for (int i = 0; i <= nx2; ++i) basic->At(j, i) = DevPoint{Low16(hi.At(j, i).x), Low16(hi.At(j, i).y)};
   }
   return Outcome{};
 }

@@ -67,6 +67,10 @@ class CSensorCalibration {
   Outcome ApplyToGrid(CalcGrid* m, bool angle, bool precise) const;
   Outcome PreciseSteps(int nx2, int ny2, const CalMargins& preciseMargins,
                        const CalMargins& basicMargins, CalcGrid* m, SensorCalBlock* out);
+  // The basic table of a precise calibration: the basic screen grid mapped through the
+  // measured range of the precise grid.
+  Outcome BasicFromPrecise(int nx2, int ny2, const CalMargins& preciseMargins, const CalMargins& basicMargins,
+                           const CalcGrid& m, CalBasicParam* basic) const;
   Outcome BasicSteps(int nx2, int ny2, const CalMargins& basicMargins, CalcGrid* b,
                      SensorCalBlock* out) const;
   Outcome StoreDeltas(CalAngleParam* angle) const;

@@ -1,0 +1,4 @@
+# Arbitrary text through optrim-calc's parser and the calibration computation.
+kv_add_fuzz(fuzz_optrim_calc ${CMAKE_CURRENT_LIST_DIR}/OptrimCalcFuzz.cpp
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/optrim_calc
+  LIBS kv_optrim)
