@@ -100,6 +100,7 @@ bool ParseSimHidDescriptor(std::string_view text, std::string_view name, SimHidD
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
     std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (value.find('\r') != std::string_view::npos) return false;  // never written by us
     bool ok = true;
     uint32_t v = 0;
     if (key == "path") {

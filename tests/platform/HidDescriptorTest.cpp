@@ -66,6 +66,7 @@ TEST(SimHidDescriptor, RefusesMalformedAnnouncements) {
       {"openable=1\n", "openable=2\n"},
       {"usage=1\n", "usage=-1\n"},
       {"usage=1\n", "usage=\n"},
+      {"product=Panel\n", "product=Pa\rnel\n"},  // a break the writer never leaves in
   };
   for (const auto& c : cases) {
     std::string text = GOOD;
