@@ -32,16 +32,22 @@ CSimSystem::~CSimSystem() {
 
 bool CSimSystem::StartDriver() {
   const CPaths paths = m_prefix.Paths();
-  if (!m_driver.Start("kvtpd-sim", {DEVICE_NAME})) return false;
+  if (!m_driver.Start("kvtpd-sim", {"--device", "kvtpd700"})) return false;
   return WaitForPath(paths.DevicePath(DEVICE_NAME), START_TIMEOUT_MS) &&
          WaitForPath(paths.DevicePath(DEVICE_NAME) + ".ctl", START_TIMEOUT_MS);
 }
 
 bool CSimSystem::StartService() {
   const CPaths paths = m_prefix.Paths();
+  // The service runs only once it is registered.
+  CChildProcess install;
+  int status = -1;
+  if (!install.Start("pansvc", {"-Install"}) || !install.WaitExit(START_TIMEOUT_MS, &status) ||
+      status != 0)
+    return false;
   if (!m_service.Start("pansvc")) return false;
-  return WaitForPath(paths.PipePath(CONTROL_PIPE_NAME), START_TIMEOUT_MS) &&
-         WaitForPath(paths.PipePath(STATUS_PIPE_NAME), START_TIMEOUT_MS);
+  return WaitForPath(paths.PipePath(CONTROL_PIPE_NAME) + ".server", START_TIMEOUT_MS) &&
+         WaitForPath(paths.PipePath(STATUS_PIPE_NAME) + ".server", START_TIMEOUT_MS);
 }
 
 void CSimSystem::StopService() {
