@@ -107,7 +107,7 @@ std::array<uint8_t, 8> CSensorFirmware::Answer(uint8_t code, uint8_t address, ui
   a[0] = code;
   a[1] = address;
   std::array<uint8_t, 6> p{};
-  const auto cell = std::make_pair(col, row);
+  const auto cell = std::make_pair(row, col);
   switch (code) {
     case 'e': p[0] = m_bReady ? 1 : 0; break;
     case 'd': Put16(p, 2, m_uFlashState); break;
@@ -186,7 +186,7 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
     case '_':
       // Grids hold at most 10 by 10 (precise) and 5 by 5 (basic) nodes.
       if (v[0] < (c[0] == 'a' ? 5 : 10) && v[1] < (c[0] == 'a' ? 5 : 10))
-        (c[0] == 'a' ? t.m_basic : t.m_precise)[{v[0], v[1]}] = Get32(v + 2);
+        (c[0] == 'a' ? t.m_basic : t.m_precise)[{v[1], v[0]}] = Get32(v + 2);
       break;
     default:
       break;

@@ -28,7 +28,7 @@ const SensorSimModel& DefaultSensorSimModel();
 struct SensorSimTables {
   uint8_t m_uBasicCols = 0, m_uBasicRows = 0;
   int16_t m_minX = 0, m_minY = 0, m_maxX = 0, m_maxY = 0;
-  std::map<std::pair<uint8_t, uint8_t>, uint32_t> m_basic;  // (column, row) -> cell
+  std::map<std::pair<uint8_t, uint8_t>, uint32_t> m_basic;  // (row, column) -> cell
   uint8_t m_uPreciseCols = 0, m_uPreciseRows = 0;
   std::map<std::pair<uint8_t, uint8_t>, uint32_t> m_precise;
   uint8_t m_uAngleEnable = 0;
