@@ -433,9 +433,8 @@ void CTouchDevBase::InputLoop() {
     if (rc == ERROR_CODE_TIMEOUT) continue;
     if (rc != ERROR_CODE_SUCCESS) {
       release();
-      if (rc == ERROR_CODE_OPERATION_ABORTED || rc == ERROR_CODE_INVALID_HANDLE ||
-          rc == ERROR_CODE_DEVICE_NOT_CONNECTED)
-        break;
+      // A cancel left over from an earlier stop only ends this read, not the thread.
+      if (rc == ERROR_CODE_INVALID_HANDLE || rc == ERROR_CODE_DEVICE_NOT_CONNECTED) break;
       continue;
     }
     if (n < 13 || buffer[1] != 0x01 || buffer[3] != 0x40) continue;

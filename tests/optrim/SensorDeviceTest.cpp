@@ -221,12 +221,20 @@ TEST_F(SensorDeviceTest, InputReportWithoutTouchMarkerIsIgnored) {
     dev.Poll();
     std::this_thread::sleep_for(2ms);
   }
-  dev.StopInputThread();
-  auto notes = m_listener.Notes();
   ASSERT_EQ(m_listener.Count(NOTIFY_TOUCH), 1u);
   EXPECT_EQ(dev.LastTouch().x, 300);
   EXPECT_EQ(dev.LastTouch().y, 400);
+  // Stopped and started again, the thread still takes reports; a release follows.
+  dev.StopInputThread();
+  dev.StartInputThread();
   ASSERT_EQ(m_ctl("release"), "ok");
+  deadline = Clock::now() + 5s;
+  while (m_listener.Count(NOTIFY_RELEASE) == 0 && Clock::now() < deadline) {
+    dev.Poll();
+    std::this_thread::sleep_for(2ms);
+  }
+  EXPECT_GE(m_listener.Count(NOTIFY_RELEASE), 1u);
+  dev.StopInputThread();
 }
 
 TEST_F(SensorDeviceTest, BasicTableUploadArrivesWhole) {
