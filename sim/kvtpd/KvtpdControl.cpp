@@ -99,6 +99,10 @@ std::string CKvtpdControl::Execute(std::string_view line) {
     if (!want(0)) return "error usage: touchmode";
     return std::to_string(m_model.TouchMode());
   }
+  if (cmd == "waiting") {
+    if (!want(0)) return "error usage: waiting";
+    return std::to_string(m_model.PendingWaits());
+  }
   if (cmd == "fail") {
     if (!want(2)) return "error usage: fail CODE COUNT";
     auto code = ParseNumber(args[1], 0, U32_MAX);

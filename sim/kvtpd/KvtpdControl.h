@@ -1,6 +1,8 @@
 #pragma once
 // The stand-in's control channel language: one text command per line, one reply line each
-// ("ok", a value, or "error TEXT"). Tests and the demo drive the simulated driver with it.
+// ("ok", a value, or "error TEXT"). Tests and the demo drive the simulated driver with it:
+//   touch X Y | status FLAGS | settings | touchpoint | touchmode | waiting (pending waits)
+//   fail CODE COUNT | unplug | plug | info TEXT W1 W2 W3
 #include <cstdint>
 #include <functional>
 #include <optional>

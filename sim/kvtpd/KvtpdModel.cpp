@@ -164,6 +164,11 @@ uint16_t CKvtpdModel::TouchMode() const {
   return m_uTouchMode;
 }
 
+size_t CKvtpdModel::PendingWaits() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_waiters.size();
+}
+
 void CKvtpdModel::FailNext(uint32_t code, uint32_t count) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_uFailCode = code;

@@ -41,6 +41,7 @@ class CKvtpdModel {
   std::array<uint8_t, KVTPD_SETTINGS_SIZE> Settings() const;
   std::array<uint8_t, KVTPD_RECORD_SIZE> TouchPoint() const;
   uint16_t TouchMode() const;
+  size_t PendingWaits() const;
   void FailNext(uint32_t code, uint32_t count);
   // Unplugged: every open and call fails with 2 and the open handle is dropped.
   void Unplug();
