@@ -112,15 +112,12 @@ int CTouchDevBase::ConnectCommon() {
     DestroyPort();
     return CONNECT_NOT_READY;
   }
-  m_genSettings = CalibrationGenSettings{};
-  m_genSettings.preciseNx = m_genSettings.preciseNy =
-      static_cast<uint8_t>(m_model.m_calDefaults.preciseSize);
-  m_genSettings.marginX0 = m_model.m_calDefaults.margins.x0;
-  m_genSettings.marginY0 = m_model.m_calDefaults.margins.y0;
-  m_genSettings.marginX1 = m_model.m_calDefaults.margins.x1;
-  m_genSettings.marginY1 = m_model.m_calDefaults.margins.y1;
+  m_genSettings = DefaultCalibrationGenSettings(
+      static_cast<uint8_t>(m_model.m_calDefaults.preciseSize), m_model.m_calDefaults.margins.x0);
   m_calBlock = MakeDefaultCalBlock(m_model.m_calDefaults);
   ReadAllParameters();
+  // A missing or unreadable settings file keeps the defaults.
+  if (!m_sSettingsPath.empty()) LoadCalibrationSettings(m_sSettingsPath, &m_genSettings);
   return CONNECT_OK;
 }
 

@@ -86,6 +86,8 @@ class CTouchDevBase : public CMsgThrower {
   void StartInputThread();
   void StopInputThread();
   void Disconnect();
+  // The program's settings file, read at the end of every connect.
+  void SetSettingsPath(const std::string& path) { m_sSettingsPath = path; }
 
   const ModelDescriptor& Model() const { return m_model; }
   std::array<CameraImaging, 3> m_cameras{};
@@ -114,6 +116,7 @@ class CTouchDevBase : public CMsgThrower {
   HidBus& m_bus;
   Clock& m_clock;
   std::unique_ptr<CHidPort> m_pPort;
+  std::string m_sSettingsPath;
   uint8_t m_uMode = 0;
   uint32_t m_uFailures = 0;
   uint32_t m_uLastKeepAlive = 0;

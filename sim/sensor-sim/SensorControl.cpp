@@ -95,6 +95,10 @@ std::string CSensorControl::Execute(const std::string& line) {
     if (cmd == "flashed") return m_firmware.FlashWritten() ? "1" : "0";
     if (cmd == "mode") return std::to_string(m_firmware.Mode());
     if (cmd == "keepalive") return std::to_string(m_firmware.KeepAliveCount());
+    if (cmd == "reads") {
+      std::string log = m_firmware.TakeReadLog();
+      return log.empty() ? "none" : log;
+    }
     if (cmd == "features") return std::to_string(m_firmware.FeatureCount());
     if (cmd == "unplug") {
       m_device.Unplug();

@@ -17,6 +17,8 @@
 //   flashed                   value: 1 when flash was written, else 0
 //   mode                      value: current operating mode
 //   keepalive                 value: keep-alive records received
+//   reads                     value: the reads since the last "reads" as CODE/ADDR hex
+//                             words, oldest first ("none" when there were none)
 //   features                  value: feature transfers received
 //   unplug | plug             remove / restore the device on the bus
 #include <string>

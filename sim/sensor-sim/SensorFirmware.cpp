@@ -1,5 +1,6 @@
 #include "sim/sensor-sim/SensorFirmware.h"
 
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -83,6 +84,12 @@ bool CSensorFirmware::OnSetFeature(std::span<const uint8_t> report) {
   const uint8_t* c = report.data() + 1;
   if (c[0] == READ_MARKER) {
     m_pendingAnswer = Answer(c[1], c[2], c[3], c[4]);
+    static constexpr size_t MAX_LOG = 64 * 1024;
+    if (m_sReadLog.size() < MAX_LOG) {
+      char word[16];
+      std::snprintf(word, sizeof word, "%s%02X/%02X", m_sReadLog.empty() ? "" : " ", c[1], c[2]);
+      m_sReadLog += word;
+    }
     return true;
   }
   HandleWrite(c);
@@ -233,6 +240,13 @@ bool CSensorFirmware::TablesUploaded() const {
 SensorSimTables CSensorFirmware::LastUpload() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_lastUpload;
+}
+
+std::string CSensorFirmware::TakeReadLog() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::string log;
+  log.swap(m_sReadLog);
+  return log;
 }
 
 std::string CSensorFirmware::DescribeUpload(const std::string& which) const {

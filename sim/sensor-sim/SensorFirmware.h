@@ -55,6 +55,8 @@ class CSensorFirmware {
   bool TablesUploaded() const;
   SensorSimTables LastUpload() const;
   std::string DescribeUpload(const std::string& which) const;
+  // Codes of the reads since the last call, as "CODE/ADDR" words (hex), oldest first.
+  std::string TakeReadLog();
 
  private:
   void HandleWrite(const uint8_t* c);  // c: the 8 command bytes
@@ -76,6 +78,7 @@ class CSensorFirmware {
   uint8_t m_uMode = 0;
   uint32_t m_uKeepAlive = 0;
   uint32_t m_uFeatures = 0;
+  std::string m_sReadLog;
 };
 
 }  // namespace kv

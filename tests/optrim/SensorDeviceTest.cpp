@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -124,6 +125,30 @@ TEST_F(SensorDeviceTest, ConnectsAndReadsTheSensorsValues) {
   EXPECT_EQ(dev.m_offsetCorrection[1][1], 5);
   EXPECT_FLOAT_EQ(dev.m_calcParam.sensor[0].cp, 800.0f);
   EXPECT_EQ(dev.m_calBlock.precise.nx1, 4);
+}
+
+std::string Reads(const std::string& codes, int address) {
+  std::string out;
+  char word[16];
+  for (char c : codes) {
+    std::snprintf(word, sizeof word, " %02X/%02X", static_cast<unsigned char>(c), address);
+    out += word;
+  }
+  return out;
+}
+
+TEST_F(SensorDeviceTest, ConnectReadsInOrder) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  CMQADev dev(m_bus, m_clock, &m_broadcaster);
+  ASSERT_EQ(m_ctl("reads"), "none");
+  ASSERT_EQ(dev.Connect(), CONNECT_OK);
+  std::string expected = Reads("e", 0) + Reads("DEFGHIJMNOPQ", 1) + Reads("DEFGHIJMNOPQ", 2) +
+                         Reads("BA", 1) + Reads("BA", 2) + Reads("LghijKf", 0) +
+                         Reads("RSTUVWXYZ[", 1) + Reads("RSTUVWXYZ[", 2) + Reads("\\]^", 0) +
+                         Reads(std::string(25, '_'), 0) + Reads("`bc", 0) +
+                         Reads(std::string(4, 'a'), 0) + Reads("n", 1) + Reads("n", 2) +
+                         Reads("p", 1) + Reads("p", 2);
+  EXPECT_EQ(" " + m_ctl("reads"), expected);
 }
 
 TEST_F(SensorDeviceTest, WrongModelOrMissingSensorGives11) {
