@@ -26,7 +26,11 @@ namespace {
 constexpr int ATTEMPTS = 50;
 
 std::string ObjectName(const CPaths& paths, const std::string& name) {
-  std::string out = "/" + paths.NamespaceTag() + "_";
+  std::string out;
+  out.reserve(name.size() + 16);
+  out.push_back('/');
+  out.append(paths.NamespaceTag());
+  out.push_back('_');
   for (char c : name.substr(0, 200)) {
     bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
                  c == '-' || c == '.';

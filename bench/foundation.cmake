@@ -1,0 +1,5 @@
+set(foundation_bench_sources ${CMAKE_CURRENT_LIST_DIR}/PipeRoundTripBench.cpp)
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/RegistryReadBench.cpp)
+  list(APPEND foundation_bench_sources ${CMAKE_CURRENT_LIST_DIR}/RegistryReadBench.cpp)
+endif()
+kv_add_bench(foundation_bench ${foundation_bench_sources} LIBS kv_platform)
