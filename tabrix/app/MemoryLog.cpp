@@ -84,8 +84,20 @@ void CMemoryLog::PutLocked(char c) {
 }
 
 void CMemoryLog::AppendLocked(const char* text) {
+  const size_t length = std::strlen(text);
   const char* p = text;
-  const char* end = text + std::strlen(text);
+  const char* end = text + length;
+  const char* firstLf = static_cast<const char*>(std::memchr(text, '\n', length));
+  // The usual record: one line ending in its line feed, with room left in the buffer.
+  if (firstLf == end - 1 && length + 1 <= m_uCapacity - m_uWritePosition) {
+    char* out = CurrentLocked() + m_uWritePosition;
+    std::memcpy(out, text, length - 1);
+    out[length - 1] = '\r';
+    out[length] = '\n';
+    out[length + 1] = 0;
+    m_uWritePosition += static_cast<uint32_t>(length + 1);
+    return;
+  }
   while (p < end) {
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char* stop = lf ? lf : end;
