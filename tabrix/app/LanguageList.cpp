@@ -44,13 +44,13 @@ bool CLanguageList::Load(const CIniFile& ini) {
     for (uint32_t i = 1;; ++i) {
       const std::string name = ini.GetString("LANGUAGE", "Language" + std::to_string(i), "");
       if (name.empty()) break;
-      if (name.size() > LanguageEntry::NAME_MAX || Find(name) != nullptr) continue;
+      if (name.size() > LanguageEntry::MAX_NAME_LENGTH || Find(name) != nullptr) continue;
       LanguageEntry entry;
       entry.m_sName = name;
       uint16_t langId = 0;
       if (ParseLangId(ini.GetString(name, "LANGID", ""), &langId)) entry.m_uLangId = langId;
       std::string file = ini.GetString(name, "ResourceFileName", "");
-      if (file.size() <= LanguageEntry::RESOURCE_FILE_MAX) entry.m_sResourceFileName = file;
+      if (file.size() <= LanguageEntry::MAX_RESOURCE_FILE_LENGTH) entry.m_sResourceFileName = file;
       m_entries.push_back(std::move(entry));
     }
   } catch (const std::bad_alloc&) {

@@ -11,12 +11,12 @@
 namespace kv {
 
 struct LanguageEntry {
-  static constexpr size_t NAME_MAX = 63;
-  static constexpr size_t RESOURCE_FILE_MAX = 258;
+  static constexpr size_t MAX_NAME_LENGTH = 63;
+  static constexpr size_t MAX_RESOURCE_FILE_LENGTH = 258;
 
-  std::string m_sName;              // at most NAME_MAX characters
+  std::string m_sName;              // at most MAX_NAME_LENGTH characters
   uint16_t m_uLangId = 0;           // 0 when missing or out of range
-  std::string m_sResourceFileName;  // at most RESOURCE_FILE_MAX characters, "" when too long
+  std::string m_sResourceFileName;  // at most MAX_RESOURCE_FILE_LENGTH characters, "" when too long
 };
 
 class CLanguageList {

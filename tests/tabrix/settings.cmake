@@ -14,3 +14,7 @@ kv_add_test(NAME tabrix_settings_hive_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/SettingsHiveTest.cpp
   LIBS kv_tabrix kv_test_support
   LABELS ipc)
+kv_add_test(NAME tabrix_ini_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TabrixIniTest.cpp
+  LIBS kv_tabrix
+  LABELS unit)
