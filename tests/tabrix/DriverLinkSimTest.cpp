@@ -123,7 +123,7 @@ TEST_F(DriverLinkSimTest, TouchPointAndTouchMode) {
   EXPECT_EQ(m_app.DriverState().TouchX(), 1200);
   EXPECT_EQ(m_app.DriverState().TouchY(), 64000);
   // Taking the point marks it consumed in the driver.
-  EXPECT_EQ(m_sim.Control("touchpoint"), "-1 -1");
+  EXPECT_EQ(m_sim.Control("touchpoint").substr(0, 16), "ffffffffffffffff");
   ASSERT_TRUE(link.SetTouchMode(1));
   EXPECT_EQ(m_sim.Control("touchmode"), "1");
 }
