@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -39,11 +40,11 @@ bool CSimSystem::StartDriver() {
 
 bool CSimSystem::StartService() {
   const CPaths paths = m_prefix.Paths();
-  // The service runs only once it is registered.
-  CChildProcess install;
+  // The service runs only once it is registered (under the prefix, like everything).
+  CChildProcess installer;
   int status = -1;
-  if (!install.Start("pansvc", {"-Install"}) || !install.WaitExit(START_TIMEOUT_MS, &status) ||
-      status != 0)
+  if (!installer.Start("pansvc", {"-Install"}) || !installer.WaitExit(START_TIMEOUT_MS, &status) ||
+      !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return false;
   if (!m_service.Start("pansvc")) return false;
   return WaitForPath(paths.PipePath(CONTROL_PIPE_NAME) + ".server", START_TIMEOUT_MS) &&
