@@ -19,6 +19,7 @@
 #include "optrim/device/TouchDevFactory.h"
 #include "platform/posix/SimHidBus.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ControlChannel.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/TempPrefix.h"
 
@@ -28,45 +29,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// One control connection: a command line out, its reply line back.
-class CControl {
- public:
-  ~CControl() {
-    if (m_fd >= 0) close(m_fd);
-  }
-  bool Connect(const std::string& path) {
-    if (m_fd >= 0) close(m_fd);
-    m_buffer.clear();
-    m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    timeval tv{5, 0};
-    setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    return connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  }
-  std::string operator()(const std::string& line) {
-    std::string out = line + "\n";
-    if (send(m_fd, out.data(), out.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(out.size()))
-      return "<send failed>";
-    for (;;) {
-      size_t eol = m_buffer.find('\n');
-      if (eol != std::string::npos) {
-        std::string reply = m_buffer.substr(0, eol);
-        m_buffer.erase(0, eol + 1);
-        return reply;
-      }
-      char chunk[256];
-      ssize_t n = recv(m_fd, chunk, sizeof chunk, 0);
-      if (n <= 0) return "<no reply>";
-      m_buffer.append(chunk, static_cast<size_t>(n));
-    }
-  }
-
- private:
-  int m_fd = -1;
-  std::string m_buffer;
-};
+using CControl = kv::test::CControlChannel;
 
 class CListener : public CMsgThrower {
  public:
