@@ -1,7 +1,6 @@
 #include "service/DeviceSlot.h"
 
 #include <chrono>
-#include <thread>
 
 #include "common/SystemError.h"
 
@@ -14,9 +13,6 @@ CDeviceSlot::~CDeviceSlot() { Close(); }
 void CDeviceSlot::Retire(std::shared_ptr<DeviceHandle> handle) {
   if (!handle) return;
   handle->CancelOverlapped();
-  std::lock_guard<std::mutex> lock(m_mutex);
-  std::erase_if(m_retired, [](const std::weak_ptr<DeviceHandle>& w) { return w.expired(); });
-  m_retired.push_back(handle);
   // handle goes out of scope here; the device closes when its last user lets go
 }
 
@@ -33,23 +29,27 @@ uint32_t CDeviceSlot::OpenLocked(std::shared_ptr<DeviceHandle>* out) {
   }
   if (path.empty()) return ERROR_CODE_FILE_NOT_FOUND;
   // A thread that was inside a call on the old handle lets go of it as soon as the cancel
-  // reaches it; until then the driver would refuse a second open.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_iRetireWaitMs);
-  for (;;) {
-    bool alive = false;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      std::erase_if(m_retired, [](const std::weak_ptr<DeviceHandle>& w) { return w.expired(); });
-      alive = !m_retired.empty();
-    }
-    if (!alive || std::chrono::steady_clock::now() >= deadline) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // reaches it; until its close has run the driver would refuse a second open. The count
+  // drops only after the handle's destructor, not when its last reference goes.
+  {
+    std::unique_lock<std::mutex> lock(m_live->m_mutex);
+    m_live->m_closed.wait_for(lock, std::chrono::milliseconds(m_iRetireWaitMs),
+                              [&] { return m_live->m_iCount == 0; });
   }
   std::unique_ptr<DeviceHandle> opened;
   uint32_t rc = m_io.Open(path, &opened);
   if (rc == ERROR_CODE_SUCCESS && !opened) rc = ERROR_CODE_INVALID_HANDLE;
   if (rc != ERROR_CODE_SUCCESS) return rc;
-  std::shared_ptr<DeviceHandle> shared(std::move(opened));
+  {
+    std::lock_guard<std::mutex> lock(m_live->m_mutex);
+    ++m_live->m_iCount;
+  }
+  std::shared_ptr<DeviceHandle> shared(opened.release(), [live = m_live](DeviceHandle* h) {
+    delete h;
+    std::lock_guard<std::mutex> lock(live->m_mutex);
+    --live->m_iCount;
+    live->m_closed.notify_all();
+  });
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_bShutdown) return ERROR_CODE_OPERATION_ABORTED;
   m_handle = shared;

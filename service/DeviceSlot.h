@@ -4,11 +4,11 @@
 // thread still inside a call keeps its descriptor alive; closing the slot's handle cancels
 // a pending overlapped call on it, and no new open happens until every retired handle is
 // really gone (the driver admits one open handle at a time).
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "platform/DeviceIo.h"
 
@@ -43,9 +43,17 @@ class CDeviceSlot {
   bool IsOpen() const;
 
  private:
+  // Counts the slot's handles whose close has not finished yet. Held by each handle's
+  // deleter, so it outlives a slot whose handle a thread still holds.
+  struct LiveHandles {
+    std::mutex m_mutex;
+    std::condition_variable m_closed;
+    int m_iCount = 0;
+  };
+
   // Under m_openMutex.
   uint32_t OpenLocked(std::shared_ptr<DeviceHandle>* handle);
-  void Retire(std::shared_ptr<DeviceHandle> handle);
+  static void Retire(std::shared_ptr<DeviceHandle> handle);
 
   DeviceIo& m_io;
   int m_iRetireWaitMs;
@@ -53,7 +61,7 @@ class CDeviceSlot {
   mutable std::mutex m_mutex;  // guards the fields below
   std::string m_sPath;
   std::shared_ptr<DeviceHandle> m_handle;
-  std::vector<std::weak_ptr<DeviceHandle>> m_retired;
+  std::shared_ptr<LiveHandles> m_live = std::make_shared<LiveHandles>();
   bool m_bShutdown = false;
 };
 

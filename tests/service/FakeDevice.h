@@ -2,12 +2,15 @@
 // A driver device in memory for the handler tests: keeps a settings record and a touch
 // point, logs every call with the handle it came through, fails on request, and holds an
 // overlapped call until the test completes or cancels it.
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/ControlCodes.h"
@@ -39,12 +42,15 @@ class CFakeDevice final : public DeviceIo {
     int m_iNextHandle = 1;
     int m_iPendingWaits = 0;
     bool m_bCompleteWait = false;
+    std::atomic<int> m_iCloseDelayMs{0};
   };
 
   class CHandle final : public DeviceHandle {
    public:
     CHandle(std::shared_ptr<State> s, int id) : m_s(std::move(s)), m_iId(id) {}
     ~CHandle() override {
+      // A real close takes a moment after the last reference is gone.
+      std::this_thread::sleep_for(std::chrono::milliseconds(m_s->m_iCloseDelayMs.load()));
       std::lock_guard<std::mutex> lock(m_s->m_mutex);
       --m_s->m_iOpenHandles;
     }
@@ -150,6 +156,7 @@ class CFakeDevice final : public DeviceIo {
     std::lock_guard<std::mutex> lock(m_s->m_mutex);
     m_s->m_failOnce[code] = error;
   }
+  void SetCloseDelay(int ms) { m_s->m_iCloseDelayMs = ms; }
   void SetOpenError(uint32_t error) {
     std::lock_guard<std::mutex> lock(m_s->m_mutex);
     m_s->m_uOpenError = error;

@@ -327,6 +327,7 @@ TEST_F(StatusHandlerTest, FailedWaitClosesTheDevice) {
 // new handle is not closed by the wait's failure.
 TEST_F(StatusHandlerTest, NewDevicePathEndsAPendingWaitCleanly) {
   SetPath();
+  m_io.SetCloseDelay(20);
   Message wait(COMMAND_WAIT_STATUS, std::vector<uint8_t>(24), 24);
   std::thread waiter([&] { m_status.Handle(wait.Span(), wait.m_uRead); });
   ASSERT_TRUE(m_io.WaitForPending(1));
