@@ -93,23 +93,37 @@ uint32_t PrepareEndpointDir(const std::string& dir) {
   return ERROR_CODE_SUCCESS;
 }
 
-uint32_t ListenLocal(const std::string& path, unsigned mode, int backlog, CUniqueFd* fd) {
+uint32_t ListenLocal(const std::string& path, unsigned mode, int backlog, CUniqueFd* fd,
+                     int type) {
   sockaddr_un addr;
   socklen_t len = 0;
   if (!MakeAddress(path, &addr, &len)) return ERROR_CODE_INVALID_PARAMETER;
-  CUniqueFd sock(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!sock.Valid()) return ErrnoToSystemError(errno);
   struct stat st;
-  if (lstat(path.c_str(), &st) == 0) {
-    // Only a socket is ours to replace; anything else at that name is left alone.
-    if (!S_ISSOCK(st.st_mode)) return ERROR_CODE_ACCESS_DENIED;
+  // Only a socket is ours to replace; anything else at that name is left alone.
+  if (lstat(path.c_str(), &st) == 0 && !S_ISSOCK(st.st_mode)) return ERROR_CODE_ACCESS_DENIED;
+  CUniqueFd sock(::socket(AF_UNIX, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!sock.Valid()) return ErrnoToSystemError(errno);
+  // Bound and listening under a temporary name first, then renamed over the real one
+  // (which also replaces a stale socket in one step). A name too long for the temporary
+  // form is bound in place.
+  std::string staged = path + ".~" + std::to_string(getpid());
+  sockaddr_un stagedAddr;
+  socklen_t stagedLen = 0;
+  bool renamed = MakeAddress(staged, &stagedAddr, &stagedLen);
+  if (!renamed) {
+    staged = path;
+    stagedAddr = addr;
+    stagedLen = len;
     if (unlink(path.c_str()) != 0 && errno != ENOENT) return ErrnoToSystemError(errno);
+  } else {
+    unlink(staged.c_str());
   }
-  if (::bind(sock.Get(), reinterpret_cast<const sockaddr*>(&addr), len) != 0)
+  if (::bind(sock.Get(), reinterpret_cast<const sockaddr*>(&stagedAddr), stagedLen) != 0)
     return ErrnoToSystemError(errno);
-  if (chmod(path.c_str(), mode) != 0 || ::listen(sock.Get(), backlog) != 0) {
+  if (chmod(staged.c_str(), mode) != 0 || ::listen(sock.Get(), backlog) != 0 ||
+      (renamed && rename(staged.c_str(), path.c_str()) != 0)) {
     uint32_t error = ErrnoToSystemError(errno);
-    unlink(path.c_str());
+    unlink(staged.c_str());
     return error;
   }
   *fd = std::move(sock);

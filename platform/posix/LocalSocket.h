@@ -2,6 +2,8 @@
 // Helpers shared by the local endpoints (pipes, device endpoints): SOCK_SEQPACKET Unix
 // sockets, waiting on a descriptor together with a stop descriptor, and the folder checks
 // that stand in for a pipe's security descriptor.
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <string>
 
@@ -20,9 +22,12 @@ PollResult WaitReady(int fd, short events, int stopFd, int timeoutMs, short* rev
 // root) may add or replace entries in it. 0 or a system error code.
 uint32_t PrepareEndpointDir(const std::string& dir);
 
-// Binds a listening SOCK_SEQPACKET socket at path (non-blocking, close-on-exec) with the
-// given file mode; a stale socket at path is replaced. The caller must own the name.
-uint32_t ListenLocal(const std::string& path, unsigned mode, int backlog, CUniqueFd* fd);
+// Binds a listening Unix socket of the given type (SOCK_SEQPACKET or SOCK_STREAM;
+// non-blocking, close-on-exec) at path with the given file mode; a stale socket at path is
+// replaced. The name appears only once the socket listens, so a client that waits for the
+// file is never refused. The caller must own the name.
+uint32_t ListenLocal(const std::string& path, unsigned mode, int backlog, CUniqueFd* fd,
+                     int type = SOCK_SEQPACKET);
 
 // Connects a SOCK_SEQPACKET socket to path. On failure returns -1 with errno set and fd
 // untouched; the socket is non-blocking when nonBlocking is set.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/SystemError.h"
+#include "platform/posix/LocalSocket.h"
 
 namespace kv::sim {
 
@@ -57,15 +58,14 @@ uint32_t CKvtpdControlServer::Start(const std::string& path) {
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) return ERROR_CODE_INVALID_PARAMETER;
   if (SomeoneListens(addr)) return ERROR_CODE_ALREADY_EXISTS;
-  unlink(path.c_str());
-  m_iListen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (m_iListen < 0) return ERROR_CODE_GEN_FAILURE;
-  if (bind(m_iListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      listen(m_iListen, 8) != 0 || pipe2(m_wake, O_CLOEXEC) != 0) {
-    close(m_iListen);
-    m_iListen = -1;
-    return ERROR_CODE_ACCESS_DENIED;
+  CUniqueFd listener;
+  uint32_t rc = ListenLocal(path, 0600, 8, &listener, SOCK_STREAM);
+  if (rc != ERROR_CODE_SUCCESS) return rc;
+  if (pipe2(m_wake, O_CLOEXEC) != 0) {
+    unlink(path.c_str());
+    return ERROR_CODE_GEN_FAILURE;
   }
+  m_iListen = listener.Release();
   m_sPath = path;
   m_thread = std::thread([this] { Run(); });
   return ERROR_CODE_SUCCESS;
