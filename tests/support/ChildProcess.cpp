@@ -1,11 +1,15 @@
 #include "tests/support/ChildProcess.h"
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace kv::test {
@@ -72,10 +76,29 @@ bool CChildProcess::Running() {
   return true;
 }
 
+namespace {
+
+// A socket file whose server died refuses every connect; a datagram probe tells it from a
+// live stream or seqpacket listener (which answers EPROTOTYPE) without being accepted.
+bool DeadSocket(const std::string& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) return false;
+  std::memcpy(addr.sun_path, path.c_str(), path.size());
+  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool dead = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 &&
+              errno == ECONNREFUSED;
+  close(fd);
+  return dead;
+}
+
+}  // namespace
+
 bool WaitForPath(const std::string& path, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   struct stat st;
-  while (stat(path.c_str(), &st) != 0) {
+  while (stat(path.c_str(), &st) != 0 || (S_ISSOCK(st.st_mode) && DeadSocket(path))) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

@@ -32,7 +32,8 @@ class CChildProcess {
   pid_t m_pid = -1;
 };
 
-// Polls until the path exists (a socket a child creates) or timeoutMs passes.
+// Polls until the path exists (a socket a child creates; a socket left by a dead server
+// does not count) or timeoutMs passes.
 bool WaitForPath(const std::string& path, int timeoutMs);
 
 }  // namespace kv::test

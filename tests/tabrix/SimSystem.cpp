@@ -47,8 +47,10 @@ bool CSimSystem::StartService() {
       !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return false;
   if (!m_service.Start("pansvc")) return false;
-  return WaitForPath(paths.PipePath(CONTROL_PIPE_NAME) + ".server", START_TIMEOUT_MS) &&
-         WaitForPath(paths.PipePath(STATUS_PIPE_NAME) + ".server", START_TIMEOUT_MS);
+  // A live pipe socket means its server holds the owner lock (taken before it listens); the
+  // lock file alone may be left by a service stopped earlier.
+  return WaitForPath(paths.PipePath(CONTROL_PIPE_NAME), START_TIMEOUT_MS) &&
+         WaitForPath(paths.PipePath(STATUS_PIPE_NAME), START_TIMEOUT_MS);
 }
 
 void CSimSystem::StopService() {
