@@ -54,6 +54,18 @@ class FirmwareSimTest : public ::testing::Test {
     ASSERT_TRUE(m_link.StartWorker());
   }
   void TearDown() override { m_link.StopWorker(); }
+
+  // A write-only command returns once its report is sent; the panel may take it in a
+  // moment later, so ask until the panel's answer is the awaited one (or stays another).
+  std::string AskUntil(const std::string& line, const std::string& want) {
+    std::string reply;
+    for (int i = 0; i < 300; ++i) {
+      reply = m_ctl(line);
+      if (reply == want) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return reply;
+  }
 };
 
 TEST_F(FirmwareSimTest, CheckSumOpensThePortAndReturnsTheThreeValues) {
@@ -83,6 +95,7 @@ TEST_F(FirmwareSimTest, DipByteIsInvertedWithNibblesSwapped) {
 
 TEST_F(FirmwareSimTest, CalibrationWordsGoOutByteByByteAndComeBack) {
   ASSERT_TRUE(m_link.SetCalibrationData(0x1234, 0, 0, 0));
+  EXPECT_EQ(AskUntil("count 71", "1"), "1");
   EXPECT_EQ(m_ctl("last 64"), "52");  // 0x34
   EXPECT_EQ(m_ctl("last 65"), "18");  // 0x12
   for (int op = 64; op <= 71; ++op) EXPECT_EQ(m_ctl("count " + std::to_string(op)), "1") << op;
@@ -94,21 +107,10 @@ TEST_F(FirmwareSimTest, CalibrationWordsGoOutByteByByteAndComeBack) {
 }
 
 TEST_F(FirmwareSimTest, WriteOnlyCommandsSendTheirParameter) {
-  // A write-only command returns once its report is sent; the panel may take it in a
-  // moment later, so ask until it has.
-  auto last = [this](const std::string& op) {
-    std::string reply;
-    for (int i = 0; i < 200; ++i) {
-      reply = m_ctl("last " + op);
-      if (reply != "error none") break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return reply;
-  };
   ASSERT_TRUE(m_link.SetInputMode(0x12));
-  EXPECT_EQ(last("3"), "18");
+  EXPECT_EQ(AskUntil("last 3", "18"), "18");
   ASSERT_TRUE(m_link.SetRegionDetection(1));
-  EXPECT_EQ(last("4"), "1");
+  EXPECT_EQ(AskUntil("last 4", "1"), "1");
 }
 
 TEST_F(FirmwareSimTest, CheckDataOfTheDefaultBoardsIsComplete) {
@@ -144,7 +146,7 @@ TEST_F(FirmwareSimTest, TwoCallersAreSerialisedAndBothComplete) {
   EXPECT_TRUE(a);
   EXPECT_TRUE(b);
   EXPECT_EQ(m_ctl("count 7"), "5");
-  EXPECT_EQ(m_ctl("count 3"), "5");
+  EXPECT_EQ(AskUntil("count 3", "5"), "5");
 }
 
 TEST(FirmwareReportTest, ShortForeignAndFloodedReportsStayInBounds) {
