@@ -109,6 +109,12 @@ std::string CPanelControl::Execute(const std::string& line) {
       return std::to_string(w[0]) + " " + std::to_string(w[1]) + " " + std::to_string(w[2]) +
              " " + std::to_string(w[3]);
     }
+    if (a[1] == "corrupt") {
+      if (a.size() == 2) a.push_back("1");
+      if (!Numbers(a, 2, 1, 0xFFFF, &n)) return BAD;
+      m_firmware.CorruptCalibrationReads(n[0]);
+      return "ok";
+    }
     if (!Numbers(a, 1, 4, 0xFFFF, &n)) return BAD;
     m_firmware.SetCalibration(Words(n));
     return "ok";

@@ -15,6 +15,8 @@
 //   version V                     24-bit firmware version of answer type 5
 //   calibration [W0 W1 W2 W3]     set the four stored calibration words; without words the
 //                                 value "W0 W1 W2 W3" (as opcodes 64..71 last stored them)
+//   calibration corrupt [N]       the next N (default 1) read-backs (answer type 11) carry a
+//                                 wrong first word; the stored words stay. 0 cancels
 //   devpos W0 W1 W2 W3            device position words of answer type 16
 //   scrpos W0 W1 W2 W3            screen position words of answer type 17
 //   records default|clear         self-test records of the model's boards / none

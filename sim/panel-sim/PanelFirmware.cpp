@@ -119,6 +119,11 @@ std::vector<PanelAnswer> CPanelFirmware::HandleOutput(std::span<const uint8_t> r
     case OP_GET_CALIBRATION: {
       auto r = Report(ANSWER_CALIBRATION);
       std::copy(m_calibration.begin(), m_calibration.end(), r.begin() + 2);
+      // A muted panel sends nothing, so a read-back it swallows is not a corrupted one.
+      if (m_uCorruptReads > 0 && !m_bMuted) {
+        --m_uCorruptReads;
+        r[2] ^= 0x01;
+      }
       answer(r);
       break;
     }
@@ -197,6 +202,11 @@ std::array<uint16_t, 4> CPanelFirmware::Calibration() const {
   std::array<uint16_t, 4> w;
   for (size_t i = 0; i < 4; ++i) w[i] = ReadU16(m_calibration.data() + 2 * i);
   return w;
+}
+
+void CPanelFirmware::CorruptCalibrationReads(uint32_t count) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_uCorruptReads = count;
 }
 
 void CPanelFirmware::SetDevicePosition(const std::array<uint16_t, 4>& words) {

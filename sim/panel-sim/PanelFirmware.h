@@ -36,6 +36,9 @@ class CPanelFirmware {
   void SetFirmwareVersion(uint32_t version);
   void SetCalibration(const std::array<uint16_t, 4>& words);
   std::array<uint16_t, 4> Calibration() const;
+  // The next `count` calibration read-backs answer with a wrong first word, as a panel
+  // with a flaky link would; the stored words stay as written. 0 cancels.
+  void CorruptCalibrationReads(uint32_t count);
   void SetDevicePosition(const std::array<uint16_t, 4>& words);
   void SetScreenPosition(const std::array<uint16_t, 4>& words);
   // Self-test records: the 8 data bytes of each (bytes 2..9 of its report).
@@ -63,6 +66,7 @@ class CPanelFirmware {
   uint8_t m_uCheckSumFlag;
   uint32_t m_uVersion;
   std::array<uint8_t, 8> m_calibration{};  // as opcodes 64..71 wrote it, byte by byte
+  uint32_t m_uCorruptReads = 0;
   std::array<uint16_t, 4> m_devicePosition;
   std::array<uint16_t, 4> m_screenPosition;
   std::vector<std::array<uint8_t, 8>> m_records;

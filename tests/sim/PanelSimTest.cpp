@@ -174,6 +174,15 @@ TEST_F(PanelSimTest, StoresCalibrationBytesAndReturnsThemAsWords) {
   EXPECT_EQ(m_ctl("calibration"), "4660 22136 39612 57072");
   ASSERT_EQ(m_ctl("calibration 1 2 3 0xFFFF"), "ok");
   EXPECT_EQ(Ask(16), R({1, 11, 1, 0, 2, 0, 3, 0, 0xFF, 0xFF}));
+  // A corrupted read-back changes only the answer, for as many reads as asked.
+  ASSERT_EQ(m_ctl("calibration corrupt 2"), "ok");
+  EXPECT_EQ(Ask(16), R({1, 11, 0, 0, 2, 0, 3, 0, 0xFF, 0xFF}));
+  EXPECT_EQ(Ask(16), R({1, 11, 0, 0, 2, 0, 3, 0, 0xFF, 0xFF}));
+  EXPECT_EQ(Ask(16), R({1, 11, 1, 0, 2, 0, 3, 0, 0xFF, 0xFF}));
+  EXPECT_EQ(m_ctl("calibration"), "1 2 3 65535");
+  ASSERT_EQ(m_ctl("calibration corrupt"), "ok");
+  ASSERT_EQ(m_ctl("calibration corrupt 0"), "ok");
+  EXPECT_EQ(Ask(16), R({1, 11, 1, 0, 2, 0, 3, 0, 0xFF, 0xFF}));
 }
 
 TEST_F(PanelSimTest, SettingCommandsGetNoAnswerButAreRecorded) {
@@ -292,7 +301,9 @@ TEST_F(PanelSimTest, RefusesMalformedControlLines) {
   const char* bad[] = {"bogus", "dip 256", "dip", "dip 0x", "pen down 40000 1", "pen sideways",
                        "button 3 1", "button 1 2", "checksum 0x10000", "version 0x1000000",
                        "devpos 1 2 3", "records add 1 2 3", "mute maybe", "last 256",
-                       "report", "delay -1", "calibration 1 2 3 4 5"};
+                       "report", "delay -1", "calibration 1 2 3 4 5",
+                       "calibration corrupt x", "calibration corrupt 1 2",
+                       "calibration corrupt 65536"};
   for (const char* line : bad) EXPECT_EQ(m_ctl(line).rfind("error ", 0), 0u) << line;
   EXPECT_EQ(m_ctl(""), "error empty command");
   EXPECT_EQ(m_ctl("ping"), "ok");  // still serving
