@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/NamedMutex.h"
 #include "platform/Paths.h"
+#include "tabrix/app/PenInputState.h"
 #include "tabrix/driverlink/DriverLinkContext.h"
 #include "tabrix/driverlink/DriverSharedData.h"
 #include "tabrix/driverlink/DriverState.h"
@@ -45,6 +46,8 @@ class CRivelleApp {
   CDriverState& DriverState() { return m_driverState; }
   DriverSharedData& SharedDriverTable() { return m_driverTable; }
   ModelSharedData& SharedModelTable() { return m_modelTable; }
+  // The pen as the panel firmware reports it, and the settings its touch reporting reads.
+  CPenInputState& PenInput() { return m_penInput; }
 
   // What a driver link needs of the application.
   DriverLinkContext LinkContext();
@@ -75,6 +78,7 @@ class CRivelleApp {
   CDriverState m_driverState;
   DriverSharedData m_driverTable;
   ModelSharedData m_modelTable;
+  CPenInputState m_penInput;
   CNamedMutex m_instanceMutex;
 };
 

@@ -50,9 +50,11 @@ bool CTPdrvServiceMode::CAutoEvent::Wait(int timeoutMs) {
 
 CTPdrvServiceMode::CTPdrvServiceMode(HidBus& bus, const CModelTable& models,
                                      CMemoryLog* memoryLog, CTrafficLog* trafficLog,
-                                     DriverSharedData* shared, FirmwareLinkTimeouts timeouts)
+                                     DriverSharedData* shared, FirmwareLinkTimeouts timeouts,
+                                     TouchReportContext touch)
     : m_bus(bus), m_models(models), m_pMemoryLog(memoryLog), m_pTrafficLog(trafficLog),
-      m_pShared(shared), m_timeouts(timeouts) {
+      m_pShared(shared), m_timeouts(timeouts), m_pPenState(touch.m_pState),
+      m_touch(std::move(touch)) {
   m_checkData.resize(MAX_CHECK_RECORDS);
 }
 
@@ -270,6 +272,12 @@ void CTPdrvServiceMode::ThreadOperation() {
     return;
   }
   uint32_t code = m_iThreadFunction;
+  if (m_bTouchLoop) {
+    if (!m_touch.TouchInProgress())
+      m_bTouchLoop = false;
+    else if (code != 0 || m_bCommand)
+      LeaveTouchReporting();  // the command came between two touch requests
+  }
   if (m_iThreadOperation == 0 && code != 0) {
     uint8_t bytes[3] = {1, static_cast<uint8_t>(m_iSetCommand.load()),
                         static_cast<uint8_t>(m_iSetData.load())};
@@ -285,7 +293,58 @@ void CTPdrvServiceMode::ThreadOperation() {
     m_iThreadOperation = 0;
     return;
   }
+  if (m_iThreadOperation == 0 && TouchReportingWanted(code)) {
+    TouchReportPass();
+    return;
+  }
   ThreadReadPort();
+}
+
+bool CTPdrvServiceMode::TouchReportingWanted(uint32_t code) const {
+  if (code != 0 || !m_touch.TouchInProgress() || m_bCommand || m_bPause || !m_bPanelConnected)
+    return false;
+  if (m_pPenState == nullptr) return true;
+  return !m_pPenState->TestRunning() &&
+         (m_pPenState->TouchMode() == 0 || m_pPenState->CompatibleMode() != 0);
+}
+
+// One touch report request and the reads until its answer; the next idle pass asks again.
+void CTPdrvServiceMode::TouchReportPass() {
+  const uint8_t bytes[3] = {1, OPCODE_TOUCH_REPORT, 0};
+  if (!ThreadWritePort(bytes, true)) return;
+  m_bTouchLoop = true;
+  while (m_bKeepRunning && m_iThreadOperation == OPERATION_TOUCH_REPORT && IsPortOpen()) {
+    ThreadReadPort();
+    if (m_iThreadOperation != OPERATION_TOUCH_REPORT || !m_bPanelConnected) break;
+    if (Selected() != 0 || m_bCommand || m_bPause) {
+      LeaveTouchReporting();
+      break;
+    }
+  }
+  // A lost port or a stop leaves no answer to wait for.
+  m_iThreadOperation = 0;
+}
+
+void CTPdrvServiceMode::LeaveTouchReporting() {
+  // Take the answer to the request still out: arriving later, it would end a command's wait.
+  const int poll = m_timeouts.m_iPollMs > 0 ? m_timeouts.m_iPollMs : 1;
+  const int polls = m_timeouts.m_iTouchAnswerMs / poll;
+  for (int i = 0; i < polls && m_bKeepRunning && m_iThreadOperation == OPERATION_TOUCH_REPORT &&
+                  IsPortOpen();
+       ++i)
+    ThreadReadPort();
+  m_touch.AbandonTouch();
+  m_iThreadOperation = 0;
+  m_bTouchLoop = false;
+  Trace(true, "TouchReport:SetPanelState(3)");
+}
+
+CTouchReportHandler::LinkState CTPdrvServiceMode::CurrentLinkState() const {
+  CTouchReportHandler::LinkState state;
+  state.m_uModelType = m_uModelType;
+  state.m_bCommand = m_bCommand;
+  state.m_bPaused = m_bPause;
+  return state;
 }
 
 void CTPdrvServiceMode::ThreadReadPort() {
@@ -313,7 +372,9 @@ void CTPdrvServiceMode::ThreadReadPort() {
   Trace(true, "ReadFile Data=" + Hex(m_inputBuffer.data(), got));
   if (got >= 10 && m_inputBuffer[0] == 1) {
     std::copy(m_inputBuffer.begin(), m_inputBuffer.begin() + 10, m_lastReport.begin());
-    if (InterpretReport(m_inputBuffer.data(), got) && m_bCommand) {
+    // Only a read of a request's own pass can carry its answer: an idle or touch read
+    // may race a caller that has just started a command whose report is not yet out.
+    if (InterpretReport(m_inputBuffer.data(), got) && m_bCommand && m_iThreadFunction != 0) {
       m_bResultThread = 1;
       Trace(true, "m_bResultThread=TRUE");
       m_hEventFunction.Set();
@@ -323,7 +384,7 @@ void CTPdrvServiceMode::ThreadReadPort() {
   if (m_pTrafficLog) m_pTrafficLog->WriteReceived(m_inputBuffer.data(), got);
 }
 
-bool CTPdrvServiceMode::ThreadWritePort(const uint8_t* bytes) {
+bool CTPdrvServiceMode::ThreadWritePort(const uint8_t* bytes, bool touchRequest) {
   HidDevice* port;
   {
     std::lock_guard<std::mutex> lock(m_portMutex);
@@ -337,6 +398,7 @@ bool CTPdrvServiceMode::ThreadWritePort(const uint8_t* bytes) {
   if (rc != ERROR_CODE_SUCCESS) {
     Trace(true, "ThreadWritePort()=FALSE");
     ClosePort();
+    if (touchRequest) return false;
     if (m_bCommand) {
       ResetRequest();
       m_iThreadOperation = 0;
@@ -345,9 +407,9 @@ bool CTPdrvServiceMode::ThreadWritePort(const uint8_t* bytes) {
     m_hEventFunction.Set();
     return false;
   }
-  m_iThreadOperation = OperationFor(m_iThreadFunction);
+  m_iThreadOperation = touchRequest ? OPERATION_TOUCH_REPORT : OperationFor(m_iThreadFunction);
   if (m_pTrafficLog) m_pTrafficLog->WriteSent(m_outputBuffer.data(), m_outputBuffer.size());
-  if (m_bCommand) {
+  if (m_bCommand && !touchRequest) {
     m_bResultThread = 1;
     m_hEventFunction.Set();
     Trace(true, "SetEvent(m_hEventFunction)");
@@ -357,6 +419,8 @@ bool CTPdrvServiceMode::ThreadWritePort(const uint8_t* bytes) {
 
 bool CTPdrvServiceMode::InterpretReport(const uint8_t* r, size_t length) {
   if (r == nullptr || length < 10 || r[0] != 1) return false;
+  CTouchReportHandler::Report report;
+  std::copy(r, r + report.size(), report.begin());
   switch (r[1]) {
     case 1:
       m_uDip = r[7];
@@ -372,6 +436,7 @@ bool CTPdrvServiceMode::InterpretReport(const uint8_t* r, size_t length) {
       ++m_uCheckCount;
       return false;
     case 3:
+      m_touch.TouchState(report);
       return false;
     case 5:
       m_uCheckSum = ReadU16(r + 2);
@@ -387,10 +452,16 @@ bool CTPdrvServiceMode::InterpretReport(const uint8_t* r, size_t length) {
       m_bCalibValid = true;
       return true;
     case 4:
-      if (m_iThreadOperation == 3) m_iThreadOperation = 0;
+      m_touch.TouchPosition(report, CurrentLinkState());
+      if (m_iThreadOperation == OPERATION_TOUCH_REPORT) m_iThreadOperation = 0;
       return true;
     case 6:
-      if (r[2] != 1 && m_iThreadOperation == 3) m_iThreadOperation = 0;
+      if (m_touch.TouchPresence(report, CurrentLinkState()) &&
+          m_iThreadOperation == OPERATION_TOUCH_REPORT)
+        m_iThreadOperation = 0;
+      return true;
+    case 15:
+      m_touch.Button(report);
       return true;
     case 16:
       for (int i = 0; i < 4; ++i) {

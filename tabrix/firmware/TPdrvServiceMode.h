@@ -16,6 +16,8 @@
 #include "platform/HidDevice.h"
 #include "tabrix/calibration/FirmwareCalibrationPort.h"
 #include "tabrix/driverlink/ModelEntry.h"
+#include "tabrix/firmware/TouchReportContext.h"
+#include "tabrix/firmware/TouchReportHandler.h"
 
 namespace kv {
 
@@ -31,6 +33,9 @@ struct FirmwareLinkTimeouts {
   int m_iCommandMs = 8000;   // caller wait for the write and for the answer
   int m_iParkSleepMs = 11;
   int m_iParkTries = 800;
+  // Leaving touch reporting for a command, the worker still takes the answer to the touch
+  // request it sent (up to this long), so that it cannot end the command's wait instead.
+  int m_iTouchAnswerMs = 1000;
 };
 
 class CTPdrvServiceMode : public FirmwareCalibrationPort {
@@ -38,12 +43,15 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
   static constexpr size_t MAX_CHECK_RECORDS = 1280;
   static constexpr uint32_t MAX_INTERFACES = 129;
   static constexpr uint32_t OPERATION_NO_READ_DATA = 65535;
+  static constexpr uint32_t OPERATION_TOUCH_REPORT = 3;
+  static constexpr uint8_t OPCODE_TOUCH_REPORT = 5;
   using Record = std::array<uint8_t, 10>;
 
-  // shared and logs may be null (no release protocol, no trace, no report logs).
+  // shared and logs may be null (no release protocol, no trace, no report logs); touch
+  // reporting reaches only what `touch` holds.
   CTPdrvServiceMode(HidBus& bus, const CModelTable& models, CMemoryLog* memoryLog,
                     CTrafficLog* trafficLog, DriverSharedData* shared,
-                    FirmwareLinkTimeouts timeouts = {});
+                    FirmwareLinkTimeouts timeouts = {}, TouchReportContext touch = {});
   ~CTPdrvServiceMode() override;
   CTPdrvServiceMode(const CTPdrvServiceMode&) = delete;
   CTPdrvServiceMode& operator=(const CTPdrvServiceMode&) = delete;
@@ -53,6 +61,12 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
   // The application's panel-connected flag; the worker holds the port only while set.
   void SetPanelConnected(bool connected) { m_bPanelConnected = connected; }
   void SetDeviceChangeInProgress(bool busy) { m_bDeviceChange = busy; }
+  // The region window publishes itself once it exists; null withdraws it.
+  void PublishRegionWindow(std::shared_ptr<RegionWindow> window) {
+    m_touch.PublishRegionWindow(std::move(window));
+  }
+  // A touch announced by the panel and not yet over (or abandoned for a command).
+  bool TouchInProgress() const { return m_touch.TouchInProgress(); }
 
   bool GetDipSWStatus(uint8_t* value);
   bool GetCheckData(std::vector<Record>* list);
@@ -131,7 +145,12 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
   bool OpenPort();
   void ClosePort();
   void ThreadReadPort();
-  bool ThreadWritePort(const uint8_t* bytes);
+  // touchRequest: the worker's own touch report request, which no caller waits for.
+  bool ThreadWritePort(const uint8_t* bytes, bool touchRequest = false);
+  bool TouchReportingWanted(uint32_t code) const;
+  void TouchReportPass();
+  void LeaveTouchReporting();
+  CTouchReportHandler::LinkState CurrentLinkState() const;
   void Trace(bool worker, const std::string& message);
   static uint32_t OperationFor(uint32_t code);
 
@@ -141,6 +160,9 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
   CTrafficLog* m_pTrafficLog;
   DriverSharedData* m_pShared;
   FirmwareLinkTimeouts m_timeouts;
+  CPenInputState* m_pPenState;
+  CTouchReportHandler m_touch;
+  bool m_bTouchLoop = false;  // worker only: touch requests went out for the current touch
 
   mutable std::mutex m_portMutex;  // port handle between worker and Close/inspectors
   std::unique_ptr<HidDevice> m_pPort;
