@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -14,12 +15,10 @@ class CControlChannel {
   CControlChannel() = default;
   CControlChannel(const CControlChannel&) = delete;
   CControlChannel& operator=(const CControlChannel&) = delete;
-  ~CControlChannel() {
-    if (m_fd >= 0) close(m_fd);
-  }
+  ~CControlChannel() { Close(); }
 
   bool Connect(const std::string& path) {
-    if (m_fd >= 0) close(m_fd);
+    Close();
     m_buffer.clear();
     m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un addr{};
@@ -30,11 +29,19 @@ class CControlChannel {
     return connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
   }
 
-  // The reply without its line end, or "<send failed>" / "<no reply>".
+  // The reply without its line end, or "<send failed>" / "<no reply>" / "<closed>".
   std::string operator()(const std::string& line) {
-    std::string out = line + "\n";
-    if (send(m_fd, out.data(), out.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(out.size()))
-      return "<send failed>";
+    return Send(line + "\n") ? ReadLine() : "<send failed>";
+  }
+
+  // Raw bytes, for tests of the channel itself; false unless all were sent.
+  bool Send(const std::string& bytes, int flags = 0) {
+    return send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | flags) ==
+           static_cast<ssize_t>(bytes.size());
+  }
+  // The next reply line, "<no reply>" after the time-out, "<closed>" once the stand-in
+  // hung up.
+  std::string ReadLine() {
     for (;;) {
       size_t eol = m_buffer.find('\n');
       if (eol != std::string::npos) {
@@ -42,11 +49,17 @@ class CControlChannel {
         m_buffer.erase(0, eol + 1);
         return reply;
       }
-      char chunk[256];
+      char chunk[4096];
       ssize_t n = recv(m_fd, chunk, sizeof chunk, 0);
-      if (n <= 0) return "<no reply>";
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return "<no reply>";
+      if (n <= 0) return "<closed>";
       m_buffer.append(chunk, static_cast<size_t>(n));
     }
+  }
+  void ShutdownWrite() { shutdown(m_fd, SHUT_WR); }
+  void Close() {
+    if (m_fd >= 0) close(m_fd);
+    m_fd = -1;
   }
 
  private:

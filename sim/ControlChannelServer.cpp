@@ -1,0 +1,185 @@
+#include "sim/ControlChannelServer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "common/SystemError.h"
+
+namespace kv {
+
+namespace {
+
+bool FillAddress(const std::string& path, sockaddr_un* addr) {
+  std::memset(addr, 0, sizeof *addr);
+  addr->sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof addr->sun_path) return false;
+  std::memcpy(addr->sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+// True when a live server answers at the address. Non-blocking, so that a live one with a
+// full backlog counts as live instead of keeping us waiting.
+bool SomeoneListens(const sockaddr_un& addr) {
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return false;
+  int rc = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+  bool live = rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
+  close(fd);
+  return live;
+}
+
+bool HasControlByte(const std::string& line) {
+  return std::any_of(line.begin(), line.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+  });
+}
+
+}  // namespace
+
+CControlChannelServer::CControlChannelServer(Handler handler, size_t maxLine)
+    : m_handler(std::move(handler)), m_uMaxLine(maxLine) {}
+
+CControlChannelServer::~CControlChannelServer() { Stop(); }
+
+uint32_t CControlChannelServer::Start(const std::string& path) {
+  if (m_iListen >= 0) return ERROR_CODE_ALREADY_EXISTS;
+  sockaddr_un addr;
+  if (!FillAddress(path, &addr)) return ERROR_CODE_INVALID_PARAMETER;
+  if (SomeoneListens(addr)) return ERROR_CODE_ALREADY_EXISTS;
+  unlink(path.c_str());  // left by one that died; the name is ours now
+  if (pipe2(m_wake, O_CLOEXEC) != 0) return ERROR_CODE_GEN_FAILURE;
+  m_iListen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (m_iListen < 0) {
+    Stop();
+    return ERROR_CODE_GEN_FAILURE;
+  }
+  if (bind(m_iListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    Stop();
+    return ERROR_CODE_ACCESS_DENIED;
+  }
+  m_sPath = path;
+  if (listen(m_iListen, static_cast<int>(MAX_CLIENTS)) != 0) {
+    Stop();
+    return ERROR_CODE_ACCESS_DENIED;
+  }
+  m_thread = std::thread([this] { Run(); });
+  return ERROR_CODE_SUCCESS;
+}
+
+void CControlChannelServer::Stop() {
+  if (m_thread.joinable()) {
+    char c = 1;
+    (void)!write(m_wake[1], &c, 1);
+    m_thread.join();
+  }
+  for (int* fd : {&m_iListen, &m_wake[0], &m_wake[1]}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
+  if (!m_sPath.empty()) unlink(m_sPath.c_str());
+  m_sPath.clear();
+}
+
+void CControlChannelServer::Run() {
+  std::vector<Client> clients;
+  for (;;) {
+    std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_iListen, POLLIN, 0}};
+    // A client with replies still to take is not read from: it holds up only itself.
+    for (const Client& c : clients)
+      fds.push_back({c.m_iFd, static_cast<short>(c.m_sOut.empty() ? POLLIN : POLLOUT), 0});
+    if (poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents) break;
+    for (size_t i = 2; i < fds.size(); ++i) {
+      if (!fds[i].revents) continue;
+      Client& c = clients[i - 2];
+      bool keep = c.m_sOut.empty() ? Read(&c) : (Flush(&c) && Serve(&c));
+      if (!keep) {
+        close(c.m_iFd);
+        c.m_iFd = -1;
+      }
+    }
+    std::erase_if(clients, [](const Client& c) { return c.m_iFd < 0; });
+    if (fds[1].revents & POLLIN) Accept(&clients);
+  }
+  for (const Client& c : clients) close(c.m_iFd);
+}
+
+void CControlChannelServer::Accept(std::vector<Client>* clients) {
+  int fd = accept4(m_iListen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (fd < 0) return;
+  if (clients->size() >= MAX_CLIENTS) {
+    static const char busy[] = "error too many clients\n";
+    (void)!send(fd, busy, sizeof busy - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    close(fd);
+    return;
+  }
+  clients->push_back({fd, {}, {}, false});
+}
+
+bool CControlChannelServer::Read(Client* c) {
+  char chunk[4096];
+  ssize_t n = recv(c->m_iFd, chunk, sizeof chunk, 0);
+  if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+  if (n == 0) return false;  // gone; what it left unfinished is not a command
+  c->m_sIn.append(chunk, static_cast<size_t>(n));
+  return Serve(c);
+}
+
+// One line at a time, and the next only once the socket took the last reply: the
+// replies waiting for a client never grow beyond one.
+bool CControlChannelServer::Serve(Client* c) {
+  std::string& in = c->m_sIn;
+  // A line that never ends is not a command; say so once and hang up.
+  auto tooLong = [&] {
+    Reply(c, "error line too long");
+    c->m_bHangUp = true;
+    in.clear();
+  };
+  while (c->m_sOut.empty()) {
+    if (c->m_bHangUp) return false;  // its last reply is out
+    size_t eol = in.find('\n');
+    if (eol == std::string::npos) {
+      // The verdict must not depend on where the line was cut: only its "\r" may be
+      // missing yet.
+      if (in.size() <= m_uMaxLine + 1) return true;
+      tooLong();
+    } else {
+      std::string line = in.substr(0, eol);
+      in.erase(0, eol + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.size() > m_uMaxLine) tooLong();
+      else Reply(c, HasControlByte(line) ? "error bad character" : m_handler(line));
+    }
+    if (!Flush(c)) return false;
+  }
+  return true;
+}
+
+void CControlChannelServer::Reply(Client* c, const std::string& reply) {
+  // One reply, one line, whatever the handler said.
+  for (char ch : reply) c->m_sOut.push_back(ch == '\n' || ch == '\r' ? ' ' : ch);
+  c->m_sOut.push_back('\n');
+}
+
+bool CControlChannelServer::Flush(Client* c) {
+  while (!c->m_sOut.empty()) {
+    ssize_t n = send(c->m_iFd, c->m_sOut.data(), c->m_sOut.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+    if (n <= 0) return false;
+    c->m_sOut.erase(0, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace kv
