@@ -1,3 +1,5 @@
-# The control channel server every stand-in serves its commands through.
-add_library(kv_sim_control STATIC ${CMAKE_CURRENT_LIST_DIR}/ControlChannelServer.cpp)
+# The control channel server and stop-signal handling every stand-in shares.
+add_library(kv_sim_control STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ControlChannelServer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StopSignals.cpp)
 target_link_libraries(kv_sim_control PUBLIC kv_common)

@@ -6,4 +6,4 @@ add_library(kv_kvtpd_sim STATIC ${kvtpd_sources})
 target_link_libraries(kv_kvtpd_sim PUBLIC kv_common kv_platform)
 
 add_executable(kvtpd-sim ${CMAKE_CURRENT_LIST_DIR}/kvtpd/KvtpdMain.cpp)
-target_link_libraries(kvtpd-sim PRIVATE kv_kvtpd_sim)
+target_link_libraries(kvtpd-sim PRIVATE kv_kvtpd_sim kv_sim_control)

@@ -1,15 +1,14 @@
 // kvtpd-sim: stands in for the kernel touch panel driver. Serves the device endpoint
 // $KV_PREFIX/run/dev/NAME and the control channel NAME.ctl beside it until SIGTERM/SIGINT.
-#include <signal.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "common/SystemError.h"
 #include "platform/Paths.h"
+#include "sim/ControlChannelServer.h"
+#include "sim/StopSignals.h"
 #include "sim/kvtpd/KvtpdControl.h"
-#include "sim/kvtpd/KvtpdControlServer.h"
 #include "sim/kvtpd/KvtpdEndpoint.h"
 #include "sim/kvtpd/KvtpdModel.h"
 #include "sim/kvtpd/KvtpdOptions.h"
@@ -25,12 +24,7 @@ int main(int argc, char** argv) {
                  error.c_str());
     return 2;
   }
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-  signal(SIGPIPE, SIG_IGN);
+  CStopSignals stopSignals;
 
   CPaths paths = CPaths::FromEnvironment();
   CPaths::EnsureDirectory(paths.RunDir() + "/dev");
@@ -42,7 +36,8 @@ int main(int argc, char** argv) {
     if (plugged) endpoint.Plug();
     else endpoint.Unplug();
   });
-  CKvtpdControlServer channel(control);
+  CControlChannelServer channel(
+      [&control](const std::string& line) { return control.Execute(line); }, KVTPD_MAX_LINE);
   std::string devicePath = paths.DevicePath(options.m_sDevice);
   if (uint32_t rc = channel.Start(devicePath + ".ctl")) {
     std::fprintf(stderr, "kvtpd-sim: cannot serve %s.ctl (error %u)\n", devicePath.c_str(), rc);
@@ -52,8 +47,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kvtpd-sim: cannot serve %s (error %u)\n", devicePath.c_str(), rc);
     return 1;
   }
-  int signalNumber = 0;
-  sigwait(&stopSignals, &signalNumber);
+  stopSignals.Wait();
   channel.Stop();
   endpoint.Stop();
   return 0;

@@ -6,34 +6,21 @@
 // Announces the sensor under $KV_PREFIX/run/hid/NAME (default "sensor"), answers the
 // feature-report commands, and takes control commands on NAME.ctl beside it (see
 // SensorControl.h). SIGTERM or SIGINT end it and remove its files.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/Paths.h"
+#include "sim/ControlChannelServer.h"
 #include "sim/SimHidDevice.h"
+#include "sim/StopSignals.h"
 #include "sim/sensor-sim/SensorControl.h"
 #include "sim/sensor-sim/SensorFirmware.h"
 
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-  char c = 1;
-  ssize_t n = write(g_signalPipe[1], &c, 1);
-  (void)n;
-}
+constexpr size_t MAX_CONTROL_LINE = 1024;
 
 // Feature reports go to the firmware; the sensor has no output reports.
 class CFirmwareHandler : public kv::SimHidHandler {
@@ -57,82 +44,6 @@ int Usage() {
                "usage: sensor-sim [--model MQB-V2|MQBP|PML-CC|MQA|MQAR410|MQA-KV] "
                "[--name NAME] [--serial TEXT] [--not-ready]\n");
   return 2;
-}
-
-int ListenControl(const std::string& path) {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) return -1;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  unlink(path.c_str());  // a stale one of an earlier run; the device name is ours now
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return -1;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-void SendLine(int fd, const std::string& line) {
-  std::string out = line + "\n";
-  size_t done = 0;
-  while (done < out.size()) {
-    ssize_t n = send(fd, out.data() + done, out.size() - done, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      pollfd p{fd, POLLOUT, 0};
-      if (poll(&p, 1, 1000) <= 0) return;
-      continue;
-    }
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
-}
-
-// Serves control clients until a signal arrives.
-void ServeControl(int listenFd, kv::CSensorControl& control) {
-  constexpr size_t MAX_LINE = 1024;
-  std::map<int, std::string> clients;  // fd -> unfinished line
-  for (;;) {
-    std::vector<pollfd> fds{{g_signalPipe[0], POLLIN, 0}, {listenFd, POLLIN, 0}};
-    for (auto& [fd, buf] : clients) fds.push_back({fd, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (fds[0].revents) break;
-    if (fds[1].revents & POLLIN) {
-      int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-      if (fd >= 0) clients[fd];
-    }
-    for (size_t i = 2; i < fds.size(); ++i) {
-      if (fds[i].revents == 0) continue;
-      int fd = fds[i].fd;
-      char chunk[512];
-      ssize_t n = recv(fd, chunk, sizeof chunk, 0);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      bool drop = n <= 0;
-      std::string& buf = clients[fd];
-      if (!drop) buf.append(chunk, static_cast<size_t>(n));
-      size_t eol;
-      while (!drop && (eol = buf.find('\n')) != std::string::npos) {
-        std::string line = buf.substr(0, eol);
-        buf.erase(0, eol + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        SendLine(fd, control.Execute(line));
-      }
-      if (!drop && buf.size() > MAX_LINE) {
-        SendLine(fd, "error line too long");
-        drop = true;
-      }
-      if (drop) {
-        close(fd);
-        clients.erase(fd);
-      }
-    }
-  }
-  for (auto& [fd, buf] : clients) close(fd);
 }
 
 }  // namespace
@@ -168,13 +79,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
-  struct sigaction sa{};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
-  signal(SIGPIPE, SIG_IGN);
+  kv::CStopSignals stopSignals;
 
   kv::CPaths paths = kv::CPaths::FromEnvironment();
   kv::SimHidDescriptor d;
@@ -200,16 +105,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "sensor-sim: cannot announce %s (in use?)\n", name.c_str());
       return 1;
     }
+    kv::CSensorControl control(firmware, device);
+    kv::CControlChannelServer channel(
+        [&control](const std::string& line) { return control.Execute(line); }, MAX_CONTROL_LINE);
     std::string ctlPath = device.EndpointPath() + ".ctl";
-    int ctl = ListenControl(ctlPath);
-    if (ctl < 0) {
-      std::fprintf(stderr, "sensor-sim: cannot listen on %s\n", ctlPath.c_str());
+    if (uint32_t rc = channel.Start(ctlPath)) {
+      std::fprintf(stderr, "sensor-sim: cannot serve %s (error %u)\n", ctlPath.c_str(), rc);
       status = 1;
     } else {
-      kv::CSensorControl control(firmware, device);
-      ServeControl(ctl, control);
-      close(ctl);
-      unlink(ctlPath.c_str());
+      stopSignals.Wait();
+      channel.Stop();
     }
     device.Unplug();
   }
