@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "common/SystemError.h"
+#include "platform/posix/LocalSocket.h"
 
 namespace kv {
 
@@ -53,22 +54,16 @@ uint32_t CControlChannelServer::Start(const std::string& path) {
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) return ERROR_CODE_INVALID_PARAMETER;
   if (SomeoneListens(addr)) return ERROR_CODE_ALREADY_EXISTS;
-  unlink(path.c_str());  // left by one that died; the name is ours now
   if (pipe2(m_wake, O_CLOEXEC) != 0) return ERROR_CODE_GEN_FAILURE;
-  m_iListen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (m_iListen < 0) {
+  // Replaces a socket left by one that died; the name appears only once it listens.
+  CUniqueFd listener;
+  uint32_t rc = ListenLocal(path, 0600, static_cast<int>(MAX_CLIENTS), &listener, SOCK_STREAM);
+  if (rc != ERROR_CODE_SUCCESS) {
     Stop();
-    return ERROR_CODE_GEN_FAILURE;
+    return rc;
   }
-  if (bind(m_iListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    Stop();
-    return ERROR_CODE_ACCESS_DENIED;
-  }
+  m_iListen = listener.Release();
   m_sPath = path;
-  if (listen(m_iListen, static_cast<int>(MAX_CLIENTS)) != 0) {
-    Stop();
-    return ERROR_CODE_ACCESS_DENIED;
-  }
   m_thread = std::thread([this] { Run(); });
   return ERROR_CODE_SUCCESS;
 }

@@ -34,9 +34,9 @@ class CControlChannelServer {
   CControlChannelServer(const CControlChannelServer&) = delete;
   CControlChannelServer& operator=(const CControlChannelServer&) = delete;
 
-  // Binds the socket and starts serving: 0, or 87 (path too long for a socket address),
-  // 183 (a live server answers there), 5 (cannot bind), 31. A socket file left by a server
-  // that died is replaced.
+  // Binds the socket (mode 0600) and starts serving: 0, or 87 (path too long for a socket
+  // address), 183 (a live server answers there), 5 (something other than a socket is
+  // there), or the error of binding. A socket file left by a server that died is replaced.
   uint32_t Start(const std::string& path);
   // Hangs up on every client, ends the thread and removes the socket file.
   void Stop();

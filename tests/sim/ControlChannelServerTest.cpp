@@ -3,6 +3,7 @@
 // clients that die mid-line, many clients, one that never reads, and the socket file.
 #include "sim/ControlChannelServer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -236,7 +237,12 @@ TEST(ControlChannelServerStartTest, ReplacesADeadServersSocketButNotALiveOne) {
 
   EXPECT_EQ(second.Start(prefix.Dir() + "/" + std::string(120, 'n')),
             ERROR_CODE_INVALID_PARAMETER);
-  EXPECT_EQ(second.Start(prefix.Dir() + "/missing/dev.ctl"), ERROR_CODE_ACCESS_DENIED);
+  EXPECT_NE(second.Start(prefix.Dir() + "/missing/dev.ctl"), ERROR_CODE_SUCCESS);
+  // A file that is not a socket is not ours to replace.
+  std::string file = prefix.Dir() + "/file.ctl";
+  close(open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+  EXPECT_EQ(second.Start(file), ERROR_CODE_ACCESS_DENIED);
+  EXPECT_EQ(access(file.c_str(), F_OK), 0);
 }
 
 }  // namespace
