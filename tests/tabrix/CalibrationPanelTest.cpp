@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "common/DriverSettings.h"
 #include "platform/Clock.h"
@@ -64,12 +66,14 @@ FirmwareLinkTimeouts LinkWaits(int commandMs) {
 // (no service needed until a test starts one) and the store using both.
 class CalibrationPanelTest : public ::testing::Test {
  protected:
-  explicit CalibrationPanelTest(int32_t osType = OS_TYPE_WIN7) : m_iOsType(osType) {}
+  explicit CalibrationPanelTest(int32_t osType = OS_TYPE_WIN7,
+                                std::vector<std::string> panelArgs = {"--model", "VT-R700A"})
+      : m_iOsType(osType), m_panelArgs(std::move(panelArgs)) {}
 
   void SetUp() override {
     m_display.m_uWidth = 1366;
     m_display.m_uHeight = 768;
-    ASSERT_TRUE(m_panel.Start("panel-sim", {"--model", "VT-R700A"}));
+    ASSERT_TRUE(m_panel.Start("panel-sim", m_panelArgs));
     auto deadline = SteadyClock::now() + 10s;
     while (!m_ctl.Connect(m_paths.HidDir() + "/panel.ctl")) {
       ASSERT_LT(SteadyClock::now(), deadline) << "panel-sim did not come up";
@@ -121,6 +125,7 @@ class CalibrationPanelTest : public ::testing::Test {
   }
 
   int32_t m_iOsType;
+  std::vector<std::string> m_panelArgs;
   test::CTempPrefix m_prefix;
   CPaths m_paths = m_prefix.Paths();
   CSimHidBus m_bus{m_paths};
@@ -309,6 +314,94 @@ INSTANTIATE_TEST_SUITE_P(OsTypes, CalibrationSystemTest,
                          ::testing::Values(SystemCase{"Windows7", OS_TYPE_WIN7, true},
                                            SystemCase{"Vista", OS_TYPE_VISTA, false}),
                          [](const auto& info) { return std::string(info.param.m_pszName); });
+
+// A model whose panel firmware holds the calibration (type 3): no service runs; the store
+// reads the panel's positions through the link, estimates which preset the panel uses and
+// writes the calibration relative to it.
+const char* const kType3Ini =
+    "[MODEL]\nModel1=VT-R300F\n"
+    "[VT-R300F]\nRegistry=\\VT-R300F\nVendorID=2F11\nProductID=5A03\nColNumber=col01\nType=3\n";
+const char* const kType3Key = "SOFTWARE\\KAVRO\\Corvane\\Setting\\VT-R300F\\1920_1080";
+
+struct Type3Case {
+  const char* m_pszName;
+  ScreenSizePreset m_iMode;
+  const char* m_pszWords;
+};
+void PrintTo(const Type3Case& c, std::ostream* os) { *os << c.m_pszName; }
+
+class CalibrationType3Test : public CalibrationPanelTest,
+                             public ::testing::WithParamInterface<Type3Case> {
+ protected:
+  CalibrationType3Test() : CalibrationPanelTest(OS_TYPE_WIN7, {"--pid", "0x5A03"}) {}
+
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(CalibrationPanelTest::SetUp());
+    m_display.m_uWidth = 1920;
+    m_display.m_uHeight = 1080;
+    const std::string ini = m_prefix.Dir() + "/model.ini";
+    std::ofstream(ini) << kType3Ini;
+    ASSERT_TRUE(m_app->LoadModels(ini));
+    ASSERT_EQ(m_app->Models().ExtraCount(), 1u);
+    const ModelEntry* row = m_app->Models().Row(CModelTable::BUILT_IN_COUNT);
+    ASSERT_EQ(row->m_uModelType, MODEL_TYPE_FIRMWARE_3);
+    m_app->SetCurrentModel(row);
+    m_settings.SetModelSubkey("\\VT-R300F");
+    PutPreset("WIDE", "1.0", "1.0", "0.0", "0.0");
+    PutPreset("NORMAL", "1.25", "1.0", "240.0", "0.0");
+    m_store->LoadPresetTable();
+    // Identify the panel first, as start-up does: the link learns the panel's model when
+    // it opens the port.
+    ASSERT_TRUE(m_link->GetCheckSum(nullptr, nullptr, nullptr));
+    ASSERT_EQ(m_link->ModelType(), MODEL_TYPE_FIRMWARE_3);
+  }
+
+  void PutPreset(const std::string& preset, const char* rx, const char* ry, const char* ox,
+                 const char* oy) {
+    const std::string key = m_store->PresetKey() + "\\1920_1080\\" + preset;
+    m_registry.CreateKey(RegistryHive::LOCAL_MACHINE, key);
+    m_registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibRatioX", rx);
+    m_registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibRatioY", ry);
+    m_registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibOffsetX", ox);
+    m_registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibOffsetY", oy);
+  }
+};
+
+TEST_P(CalibrationType3Test, ApplyEstimatesThePanelPresetWritesThePanelAndSaves) {
+  const Type3Case& c = GetParam();
+  // Panel rectangle in sensor units: left (16384 - 12288) * 2 = 8192, top 0, right
+  // 12287 * 2 + 32768 = 57342 (its device word comes with the high bit set and is
+  // complemented), bottom 18432 * 16 / 9 * 2 = 65536. The screen position fits NORMAL
+  // (ratio 1.25, offset 240 = 8191.875 sensor units) within 2 and WIDE only within 12288.
+  ASSERT_EQ(m_ctl("devpos 0x3000 0 0xD000 18432"), "ok");
+  ASSERT_EQ(m_ctl("scrpos 2048 0 63486 65535"), "ok");
+  m_store->SetScreenSizeMode(c.m_iMode);
+  m_store->Current() = {1.875, 1.25, 400.0, -16.0};
+  // Saved whatever the flag says, and no service is needed.
+  EXPECT_TRUE(m_store->ApplyCalibration(false));
+
+  EXPECT_EQ(m_store->EstimatedPreset(), PRESET_NORMAL);
+  EXPECT_EQ(m_store->BaseCalibration().m_dRatioX, 1.25);
+  EXPECT_EQ(m_store->BaseCalibration().m_dOffsetX, 240.0);
+  EXPECT_EQ(m_ctl("count 30"), "1");
+  EXPECT_EQ(m_ctl("count 31"), "1");
+  EXPECT_EQ(m_ctl("calibration"), c.m_pszWords);
+  EXPECT_EQ(m_ctl("count 16"), "1");
+  std::string text;
+  ASSERT_EQ(m_registry.QueryString(RegistryHive::LOCAL_MACHINE, kType3Key, "CalibRatioX", &text), 0u);
+  EXPECT_EQ(text, "1.875000");
+  ASSERT_EQ(m_registry.QueryString(RegistryHive::LOCAL_MACHINE, kType3Key, "CalibOffsetY", &text), 0u);
+  EXPECT_EQ(text, "-16.000000");
+}
+
+// Relative to NORMAL: ratios 1.5 and 1.25, offsets 400 - 240 * 1.5 = 40 and -16, so words
+// 1500, 40 * 32767 / 1920, 1250, -16 * 32767 / 1080. Without a preset mode the values go
+// as they are: 1875, 400 * 32767 / 1920, 1250, the same last word.
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CalibrationType3Test,
+    ::testing::Values(Type3Case{"RelativeToTheEstimatedPreset", PRESET_NORMAL, "1500 682 1250 65051"},
+                      Type3Case{"OwnCalibrationAsItIs", PRESET_NONE, "1875 6826 1250 65051"}),
+    [](const auto& info) { return std::string(info.param.m_pszName); });
 
 }  // namespace
 }  // namespace kv
