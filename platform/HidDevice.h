@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "common/SystemError.h"
+
 namespace kv {
 
 struct HidAttributes {
@@ -45,6 +47,13 @@ class HidDevice {
   virtual uint32_t ReadInputReport(std::span<uint8_t> buffer, int timeoutMs, size_t* read) = 0;
   // Thread-safe (CancelIo of a pending overlapped read).
   virtual void CancelRead() = 0;
+  // HidD_SetNumInputBuffers: how many input reports the handle keeps for the reader before
+  // the oldest is dropped (2 to 512; 87 outside). Backends whose buffer is fixed by the
+  // OS (hidraw) refuse with 1.
+  virtual uint32_t SetNumInputBuffers(size_t count) {
+    (void)count;
+    return ERROR_CODE_INVALID_FUNCTION;
+  }
 
   // HidD_SetFeature / HidD_GetFeature: report[0] is the report id. The buffer size must
   // be the feature report length where the backend knows it (87 otherwise). GetFeature

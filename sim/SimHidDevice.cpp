@@ -184,6 +184,7 @@ void CSimHidDevice::DoUnplug() {
   }
   for (int fd : m_clients) ::close(fd);
   m_clients.clear();
+  m_backlog.clear();
   std::lock_guard<std::mutex> lock(m_mutex);
   m_bPlugged = false;
   m_uConnections = 0;
@@ -191,9 +192,29 @@ void CSimHidDevice::DoUnplug() {
 }
 
 void CSimHidDevice::SendFrame(int fd, const std::vector<uint8_t>& frame) {
-  // A host that does not read loses reports, as with a real device.
-  ssize_t n = send(fd, frame.data(), frame.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-  (void)n;
+  // Frames to one host keep their order: behind a backlog a new one only queues.
+  auto it = m_backlog.find(fd);
+  if (it == m_backlog.end() || it->second.empty()) {
+    ssize_t n = send(fd, frame.data(), frame.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return;  // sent, or a dead host
+  }
+  auto& queue = m_backlog[fd];
+  // A host that stopped reading altogether loses the oldest, as its input buffer would.
+  if (queue.size() >= MAX_BACKLOG) queue.pop_front();
+  queue.push_back(frame);
+}
+
+void CSimHidDevice::FlushBacklog(int fd) {
+  auto it = m_backlog.find(fd);
+  if (it == m_backlog.end()) return;
+  auto& queue = it->second;
+  while (!queue.empty()) {
+    const auto& frame = queue.front();
+    ssize_t n = send(fd, frame.data(), frame.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    queue.pop_front();  // sent, or the host is gone (its hang-up arrives on the next poll)
+  }
+  m_backlog.erase(it);
 }
 
 void CSimHidDevice::HandleFrame(int fd, const uint8_t* frame, size_t length) {
@@ -263,7 +284,8 @@ void CSimHidDevice::ServiceLoop() {
     fds.push_back({m_wakeFd, POLLIN, 0});
     if (m_listenFd >= 0) fds.push_back({m_listenFd, POLLIN, 0});
     size_t firstClient = fds.size();
-    for (int fd : m_clients) fds.push_back({fd, POLLIN, 0});
+    for (int fd : m_clients)
+      fds.push_back({fd, static_cast<short>(m_backlog.count(fd) ? POLLIN | POLLOUT : POLLIN), 0});
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
       break;
@@ -276,6 +298,8 @@ void CSimHidDevice::ServiceLoop() {
     std::vector<int> closed;
     for (size_t i = firstClient; i < fds.size(); ++i) {
       if (fds[i].revents == 0) continue;
+      if (fds[i].revents & POLLOUT) FlushBacklog(fds[i].fd);
+      if ((fds[i].revents & ~POLLOUT) == 0) continue;
       ssize_t n = recv(fds[i].fd, buf.data(), buf.size(), MSG_DONTWAIT);
       if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
       if (n <= 0) {
@@ -291,6 +315,7 @@ void CSimHidDevice::ServiceLoop() {
       if (it == m_clients.end()) continue;
       ::close(fd);
       m_clients.erase(it);
+      m_backlog.erase(fd);
     }
     if (m_listenFd >= 0 && firstClient == 2 && (fds[1].revents & POLLIN)) {
       int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);

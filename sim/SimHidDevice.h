@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <span>
 #include <string>
@@ -34,13 +35,16 @@ class CSimHidDevice {
   CSimHidDevice(const CSimHidDevice&) = delete;
   CSimHidDevice& operator=(const CSimHidDevice&) = delete;
 
+  static constexpr size_t MAX_BACKLOG = 8192;
+
   bool Plug();
   void Unplug();
   bool Plugged() const;
 
   // Sends one input report (report id first) to every open handle, padded with zeros or
   // cut to the declared input length, after delayMs. Reports due while unplugged are
-  // dropped. Reports of one delay keep their order.
+  // dropped. Reports of one delay keep their order. A burst larger than a handle's socket
+  // takes waits for the host to read (up to MAX_BACKLOG frames per handle).
   void SendInputReport(std::span<const uint8_t> report, uint32_t delayMs = 0);
   // While set, feature requests get no answer at all (a hung device).
   void SetFeatureSilence(bool silent);
@@ -64,6 +68,7 @@ class CSimHidDevice {
   void DoUnplug();
   void HandleFrame(int fd, const uint8_t* frame, size_t length);
   void SendFrame(int fd, const std::vector<uint8_t>& frame);
+  void FlushBacklog(int fd);
 
   SimHidDescriptor m_descriptor;
   SimHidHandler* m_pHandler;
@@ -75,6 +80,10 @@ class CSimHidDevice {
   // Owned by the service thread.
   int m_listenFd = -1;
   std::vector<int> m_clients;
+  // Frames a host's socket had no room for yet, oldest first: a USB device holds its
+  // reports until the host controller polls, it does not throw them away. Bounded, so a
+  // host that stopped reading altogether cannot make us grow without limit.
+  std::map<int, std::deque<std::vector<uint8_t>>> m_backlog;
 
   mutable std::mutex m_mutex;
   std::condition_variable m_cv;

@@ -39,7 +39,7 @@ void CSimHidHandle::ReceiveLoop() {
       case SIM_HID_INPUT:
         if (len < 2) break;
         ++m_uReceived;
-        if (m_inputs.size() >= INPUT_QUEUE_LIMIT) m_inputs.pop_front();
+        while (m_inputs.size() >= m_uQueueLimit) m_inputs.pop_front();
         m_inputs.emplace_back(buf.begin() + 1, buf.begin() + static_cast<ptrdiff_t>(len));
         m_cv.notify_all();
         break;
@@ -165,6 +165,14 @@ uint32_t CSimHidHandle::ReadInputReport(std::span<uint8_t> buffer, int timeoutMs
         return ERROR_CODE_TIMEOUT;
     }
   }
+}
+
+uint32_t CSimHidHandle::SetNumInputBuffers(size_t count) {
+  if (count < 2 || count > MAX_INPUT_BUFFERS) return ERROR_CODE_INVALID_PARAMETER;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (uint32_t e = StateError()) return e;
+  m_uQueueLimit = count;
+  return ERROR_CODE_SUCCESS;
 }
 
 void CSimHidHandle::CancelRead() {

@@ -1,8 +1,9 @@
 #pragma once
 // An open handle on a simulated HID device: one connection to its endpoint. A receiver
-// thread sorts what arrives into the input queue (32 reports, oldest dropped, as the
-// Windows HID class buffers) and the answer slot of the feature transfer in progress, so
-// that a read, a write and a feature transfer may run on different threads at once.
+// thread sorts what arrives into the input queue (32 reports unless SetNumInputBuffers
+// changes it, oldest dropped, as the Windows HID class buffers) and the answer slot of
+// the feature transfer in progress, so that a read, a write and a feature transfer may
+// run on different threads at once.
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -29,11 +30,13 @@ class CSimHidHandle final : public HidDevice {
   uint32_t WriteOutputReport(std::span<const uint8_t> report) override;
   uint32_t ReadInputReport(std::span<uint8_t> buffer, int timeoutMs, size_t* read) override;
   void CancelRead() override;
+  uint32_t SetNumInputBuffers(size_t count) override;
   uint32_t SetFeature(std::span<const uint8_t> report) override;
   uint32_t GetFeature(std::span<uint8_t> buffer) override;
   void Close() override;
 
-  static constexpr size_t INPUT_QUEUE_LIMIT = 32;
+  static constexpr size_t INPUT_QUEUE_LIMIT = 32;  // the default, as on Windows
+  static constexpr size_t MAX_INPUT_BUFFERS = 512;
   // Input reports that arrived on this handle, dropped ones included (for tests).
   size_t InputReportsReceived() const;
 
@@ -58,6 +61,7 @@ class CSimHidHandle final : public HidDevice {
   bool m_bClosed = false;
   bool m_bCancel = false;
   size_t m_uReceived = 0;
+  size_t m_uQueueLimit = INPUT_QUEUE_LIMIT;
 
   std::mutex m_featureMutex;  // one feature transfer at a time
   uint8_t m_uSeq = 0;
