@@ -1,5 +1,6 @@
 #include "tabrix/firmware/TPdrvServiceMode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -166,6 +167,10 @@ bool CTPdrvServiceMode::OpenPort() {
       }
       continue;
     }
+    // The self-test answer is 558 reports in one burst; the default 32 would drop most of
+    // it whenever the worker falls behind for a moment.
+    if (dev->SetNumInputBuffers(INPUT_BUFFERS) != ERROR_CODE_SUCCESS)
+      Trace(true, "HidD_SetNumInputBuffers()=FALSE");
     if (dev->GetProductString(&product) != ERROR_CODE_SUCCESS) product.clear();
     std::string narrow;
     for (char16_t c : product) {
@@ -287,8 +292,7 @@ void CTPdrvServiceMode::ThreadOperation() {
       m_iThreadOperation = 0;
       return;
     }
-    // Let the caller take the write result before the answer is read.
-    m_hEventThread.Wait(m_timeouts.m_iPollMs);
+    AwaitWriteTaken(code);
     while (m_bKeepRunning && Selected() == code && IsPortOpen()) ThreadReadPort();
     m_iThreadOperation = 0;
     return;
@@ -347,7 +351,40 @@ CTouchReportHandler::LinkState CTPdrvServiceMode::CurrentLinkState() const {
   return state;
 }
 
-void CTPdrvServiceMode::ThreadReadPort() {
+// The caller must take the write result before the answer's completion is signalled
+// (both use one auto-reset event). The panel answers at once, and the self test floods,
+// so reports are read meanwhile and only the completion waits.
+void CTPdrvServiceMode::AwaitWriteTaken(uint32_t code) {
+  constexpr int STEP_MS = 2;
+  m_bHoldAnswer = true;
+  bool taken = false;
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeouts.m_iPollMs);
+  while (!taken && m_bKeepRunning && Selected() == code && IsPortOpen()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    until - std::chrono::steady_clock::now()).count();
+    if (left <= 0) break;
+    if (m_bAnswerHeld) {
+      taken = m_hEventThread.Wait(static_cast<int>(left));
+      break;
+    }
+    ThreadReadPort(std::min<int>(STEP_MS, static_cast<int>(left)));
+    taken = m_hEventThread.Wait(0);
+  }
+  m_bHoldAnswer = false;
+  if (m_bAnswerHeld) {
+    m_bAnswerHeld = false;
+    if (m_bCommand) SignalAnswer();
+  }
+}
+
+void CTPdrvServiceMode::SignalAnswer() {
+  m_bResultThread = 1;
+  Trace(true, "m_bResultThread=TRUE");
+  m_hEventFunction.Set();
+  Trace(true, "SetEvent(m_hEventFunction)");
+}
+
+void CTPdrvServiceMode::ThreadReadPort(int timeoutMs) {
   std::unique_ptr<HidDevice>* port = nullptr;
   {
     std::lock_guard<std::mutex> lock(m_portMutex);
@@ -357,7 +394,8 @@ void CTPdrvServiceMode::ThreadReadPort() {
   std::fill(m_inputBuffer.begin(), m_inputBuffer.end(), 0);
   size_t got = 0;
   // Only the worker closes or replaces the port, so the pointer stays valid here.
-  uint32_t rc = (*port)->ReadInputReport(m_inputBuffer, m_timeouts.m_iPollMs, &got);
+  uint32_t rc = (*port)->ReadInputReport(m_inputBuffer, timeoutMs < 0 ? m_timeouts.m_iPollMs
+                                                                      : timeoutMs, &got);
   if (rc == ERROR_CODE_TIMEOUT) {
     if (m_iTraceBudget > 0) Trace(true, "WaitForSingleObject=WAIT_TIMEOUT");
     return;
@@ -369,16 +407,14 @@ void CTPdrvServiceMode::ThreadReadPort() {
     return;
   }
   if (got > m_inputBuffer.size()) got = m_inputBuffer.size();
-  Trace(true, "ReadFile Data=" + Hex(m_inputBuffer.data(), got));
+  if (m_pMemoryLog) Trace(true, "ReadFile Data=" + Hex(m_inputBuffer.data(), got));
   if (got >= 10 && m_inputBuffer[0] == 1) {
     std::copy(m_inputBuffer.begin(), m_inputBuffer.begin() + 10, m_lastReport.begin());
     // Only a read of a request's own pass can carry its answer: an idle or touch read
     // may race a caller that has just started a command whose report is not yet out.
     if (InterpretReport(m_inputBuffer.data(), got) && m_bCommand && m_iThreadFunction != 0) {
-      m_bResultThread = 1;
-      Trace(true, "m_bResultThread=TRUE");
-      m_hEventFunction.Set();
-      Trace(true, "SetEvent(m_hEventFunction)");
+      if (m_bHoldAnswer) m_bAnswerHeld = true;
+      else SignalAnswer();
     }
   }
   if (m_pTrafficLog) m_pTrafficLog->WriteReceived(m_inputBuffer.data(), got);
@@ -575,6 +611,10 @@ bool CTPdrvServiceMode::GetCheckData(std::vector<Record>* list) {
   if (!TypeIs(MODEL_TYPE_DRIVER)) return true;
   std::lock_guard<std::mutex> lock(m_callerMutex);
   if (list) list->clear();
+  Trace(false, "GetCheckData()");
+  bool ok = Request("GetCheckData", 3, 1, 0, Answer::CHECK);
+  // The board layout of the row matched when the port opened, which may have been for this
+  // very request.
   std::vector<uint8_t> sensors;
   {
     std::lock_guard<std::mutex> plock(m_portMutex);
@@ -586,8 +626,6 @@ bool CTPdrvServiceMode::GetCheckData(std::vector<Record>* list) {
   }
   size_t expected = 0;
   for (uint8_t s : sensors) expected += s;
-  Trace(false, "GetCheckData()");
-  bool ok = Request("GetCheckData", 3, 1, 0, Answer::CHECK);
   size_t added = 0;
   if (ok && m_bCheckComplete && list) {
     size_t count = m_uCheckCount < MAX_CHECK_RECORDS ? m_uCheckCount : MAX_CHECK_RECORDS;

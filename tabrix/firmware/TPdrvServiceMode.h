@@ -42,6 +42,7 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
  public:
   static constexpr size_t MAX_CHECK_RECORDS = 1280;
   static constexpr uint32_t MAX_INTERFACES = 129;
+  static constexpr size_t INPUT_BUFFERS = 512;  // the most the HID class keeps per handle
   static constexpr uint32_t OPERATION_NO_READ_DATA = 65535;
   static constexpr uint32_t OPERATION_TOUCH_REPORT = 3;
   static constexpr uint8_t OPCODE_TOUCH_REPORT = 5;
@@ -144,7 +145,9 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
   void ThreadOperation();
   bool OpenPort();
   void ClosePort();
-  void ThreadReadPort();
+  void ThreadReadPort(int timeoutMs = -1);  // -1: the poll time
+  void AwaitWriteTaken(uint32_t code);
+  void SignalAnswer();
   // touchRequest: the worker's own touch report request, which no caller waits for.
   bool ThreadWritePort(const uint8_t* bytes, bool touchRequest = false);
   bool TouchReportingWanted(uint32_t code) const;
@@ -187,6 +190,7 @@ class CTPdrvServiceMode : public FirmwareCalibrationPort {
   std::atomic<bool> m_bPanelConnected{true}, m_bDeviceChange{false};
   std::thread m_thread;
   int m_iTraceBudget = 0;
+  bool m_bHoldAnswer = false, m_bAnswerHeld = false;  // worker only
   std::mutex m_traceMutex;
   uint64_t m_uLastTraceUs = 0;
   std::mutex m_callerMutex;  // one command function at a time (parking alone can interleave)
