@@ -87,16 +87,29 @@ std::vector<SimHidDescriptor> CSimHidBus::PresentDevices() const {
 }
 
 uint32_t CSimHidBus::EnumerateInterface(uint32_t index, std::string* path) {
-  std::vector<SimHidDescriptor> devices = PresentDevices();
-  if (index >= devices.size()) return ERROR_CODE_NO_MORE_ITEMS;
-  *path = devices[index].m_sPath;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (index == 0 || !m_bHaveSnapshot) {
+    m_snapshot = PresentDevices();
+    m_bHaveSnapshot = true;
+  }
+  if (index >= m_snapshot.size()) return ERROR_CODE_NO_MORE_ITEMS;
+  *path = m_snapshot[index].m_sPath;
   return ERROR_CODE_SUCCESS;
 }
 
 uint32_t CSimHidBus::Open(const std::string& path, bool /*overlapped*/,
                           std::unique_ptr<HidDevice>* device) {
   device->reset();
-  for (auto& d : PresentDevices()) {
+  // A path from the current snapshot is opened from it (a device gone since then refuses
+  // the connect); any other path is looked up afresh.
+  std::vector<SimHidDescriptor> devices;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& d : m_snapshot)
+      if (SamePathIgnoringCase(d.m_sPath, path)) devices.push_back(d);
+  }
+  if (devices.empty()) devices = PresentDevices();
+  for (auto& d : devices) {
     if (!SamePathIgnoringCase(d.m_sPath, path)) continue;
     if (!d.m_bOpenable) return ERROR_CODE_ACCESS_DENIED;
     std::string endpoint = SimHidEndpointFile(m_sDir, d.m_sName);

@@ -1,8 +1,10 @@
 #pragma once
 // The simulated HID bus: the devices the stand-ins announce under CPaths::HidDir()
 // (see SimHidDescriptor.h for the announcement, SimHidFrame.h for the endpoint framing).
-// Enumeration re-reads the folder on every call, orders the devices by name and skips
-// announcements whose owner process is gone.
+// Enumeration orders the devices by name and skips announcements whose owner process is
+// gone. Like a device-information set, index 0 takes a snapshot of the folder and the later
+// indexes walk it, so one pass over n interfaces reads the folder once, not n times.
+#include <mutex>
 #include <vector>
 
 #include "platform/HidBus.h"
@@ -25,6 +27,9 @@ class CSimHidBus final : public HidBus {
  private:
   std::string m_sDir;
   int m_iFeatureTimeoutMs;
+  std::mutex m_mutex;  // guards the snapshot
+  std::vector<SimHidDescriptor> m_snapshot;
+  bool m_bHaveSnapshot = false;
 };
 
 }  // namespace kv

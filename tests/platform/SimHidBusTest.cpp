@@ -150,10 +150,20 @@ TEST_F(SimHidBusTest, EnumeratesAnnouncedDevicesInNameOrderAndEndsWith259) {
   ASSERT_EQ(dev->GetSerialNumberString(&s), ERROR_CODE_SUCCESS);
   EXPECT_EQ(s, u"SER-c-sensor");
 
+  // One pass walks the snapshot index 0 took: a device gone since then refuses its open,
+  // and the next pass no longer lists it.
+  ASSERT_EQ(m_bus.EnumerateInterface(0, &p), ERROR_CODE_SUCCESS);
   panel.Unplug();
+  ASSERT_EQ(m_bus.EnumerateInterface(1, &p), ERROR_CODE_SUCCESS);
+  EXPECT_EQ(p, panel.Path());
+  EXPECT_EQ(m_bus.Open(p, false, &dev), ERROR_CODE_FILE_NOT_FOUND);
+  EXPECT_EQ(dev, nullptr);
   paths = Enumerate();
   ASSERT_EQ(paths.size(), 2u);
   EXPECT_EQ(paths[1], sensor.Path());
+  // A device that arrives is opened even before a pass lists it.
+  ASSERT_TRUE(panel.Plug());
+  EXPECT_NE(OpenOk(panel.Path()), nullptr);
 }
 
 TEST_F(SimHidBusTest, SkipsAnnouncementsOfDeadOwnersAndReplacesThem) {

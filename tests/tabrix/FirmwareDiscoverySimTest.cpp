@@ -153,8 +153,8 @@ TEST_F(FirmwareDiscoveryTest, EnumerationStopsAfter129Interfaces) {
   }
   StartPanel();  // interface number 130, one past the limit
   ASSERT_EQ(m_simBus.PresentDevices().size(), 131u);
-  // One open pass reads every announcement 129 times, which takes a while on a loaded
-  // machine: the shipped park and command waits.
+  // The shipped park and command waits: one open pass over 131 announcements is the
+  // slowest pass there is.
   CTPdrvServiceMode link{m_bus, m_models, nullptr, nullptr, nullptr};
   ASSERT_TRUE(link.StartWorker());
   EXPECT_FALSE(link.GetCheckSum(nullptr, nullptr, nullptr));
