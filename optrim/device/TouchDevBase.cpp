@@ -283,7 +283,7 @@ void CTouchDevBase::ReadAllParameters() {
 }
 
 void CTouchDevBase::SetMode(uint8_t mode) {
-  if (mode > 5) return;  // the original beeps here; nothing is sent
+  if (mode > 5) return;  // not a mode of the sensor: nothing is sent
   if (SendCommand({0x02, 0, mode})) m_uMode = mode;
 }
 
@@ -304,16 +304,7 @@ void CTouchDevBase::SetBasicTable(const CalBasicParam& table, bool send) {
   WriteI16(&c[2], t.devMax.x);
   WriteI16(&c[4], t.devMax.y);
   SendCommand(c);
-  for (uint8_t row = 0; row <= ny; ++row)
-    for (uint8_t col = 0; col <= nx; ++col) {
-      c = {'a', 0, col, row};
-      WriteI16(&c[4], t.At(row, col).x);
-      WriteI16(&c[6], t.At(row, col).y);
-      SendCommand(c);
-    }
-  SendCommand({0x07, 0, 0});
-  SendCommand({0x07, 0, 0});
-  m_bCalibrated = true;
+  SendCells('a', t, nx, ny);
 }
 
 void CTouchDevBase::SetPreciseTable(const CalPreciseParam& table, bool send) {
@@ -325,9 +316,15 @@ void CTouchDevBase::SetPreciseTable(const CalPreciseParam& table, bool send) {
   SendCommand({0x07, 0, 1});
   SendCommand({0x07, 0, 1});
   SendCommand({'^', 0, nx, ny});
+  SendCells('_', t, nx, ny);
+}
+
+// The cells of an uploaded table, row by row, then the end of the upload.
+template <typename Table>
+void CTouchDevBase::SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_t ny) {
   for (uint8_t row = 0; row <= ny; ++row)
     for (uint8_t col = 0; col <= nx; ++col) {
-      SensorCommand c{'_', 0, col, row};
+      SensorCommand c{opcode, 0, col, row};
       WriteI16(&c[4], t.At(row, col).x);
       WriteI16(&c[6], t.At(row, col).y);
       SendCommand(c);

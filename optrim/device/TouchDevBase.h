@@ -107,6 +107,8 @@ class CTouchDevBase : public CMsgThrower {
   int ConnectCommon();
 
  private:
+  template <typename Table>
+  void SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_t ny);
   void ReadKey(uint8_t key, uint8_t camera);
   bool DownloadTables(SensorCalBlock* block);
   void InputLoop();

@@ -17,6 +17,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ControlChannel.h"
 #include "tests/support/TempPrefix.h"
+#include "tests/tabrix/PanelSimHarness.h"
 
 namespace kv {
 namespace {
@@ -24,14 +25,6 @@ namespace {
 using namespace std::chrono_literals;
 
 using CControl = kv::test::CControlChannel;
-
-FirmwareLinkTimeouts ShortWaits() {
-  FirmwareLinkTimeouts t;
-  t.m_iWriteMs = 500;
-  t.m_iCommandMs = 2500;  // the self-test records take about 1.1 s at the panel pace
-  t.m_iParkSleepMs = 2;
-  return t;
-}
 
 class FirmwareSimTest : public ::testing::Test {
  protected:
@@ -41,7 +34,7 @@ class FirmwareSimTest : public ::testing::Test {
   CModelTable m_models;
   test::CChildProcess m_sim;
   CControl m_ctl;
-  CTPdrvServiceMode m_link{m_bus, m_models, nullptr, nullptr, nullptr, ShortWaits()};
+  CTPdrvServiceMode m_link{m_bus, m_models, nullptr, nullptr, nullptr, test::ShortFirmwareWaits()};
 
   void SetUp() override {
     ASSERT_TRUE(m_sim.Start("panel-sim", {"--model", "VT-R700A"}));
@@ -153,7 +146,7 @@ TEST(FirmwareReportTest, ShortForeignAndFloodedReportsStayInBounds) {
   test::CTempPrefix prefix;
   CSimHidBus bus{prefix.Paths()};
   CModelTable models;
-  CTPdrvServiceMode link{bus, models, nullptr, nullptr, nullptr, ShortWaits()};
+  CTPdrvServiceMode link{bus, models, nullptr, nullptr, nullptr, test::ShortFirmwareWaits()};
   uint8_t r[10] = {1, 16, 0xFE, 0xFF, 5, 0, 0xFE, 0xFF, 0xFE, 0xFF};
   EXPECT_FALSE(link.InterpretReport(r, 9));
   EXPECT_TRUE(link.InterpretReport(r, 10));
@@ -175,7 +168,7 @@ TEST(FirmwareReportTest, ModelTypeRulesSkipThePortEntirely) {
   test::CTempPrefix prefix;
   CSimHidBus bus{prefix.Paths()};
   CModelTable models;
-  CTPdrvServiceMode link{bus, models, nullptr, nullptr, nullptr, ShortWaits()};
+  CTPdrvServiceMode link{bus, models, nullptr, nullptr, nullptr, test::ShortFirmwareWaits()};
   // The worker is not started: any command that touches the port fails.
   link.SetModelTypeForTest(MODEL_TYPE_FIRMWARE_4);
   uint8_t dip = 0;

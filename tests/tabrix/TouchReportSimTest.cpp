@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,6 +19,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/TempPrefix.h"
 #include "tests/tabrix/CalibrationFakes.h"
+#include "tests/tabrix/PanelSimHarness.h"
 #include "tests/tabrix/SimSystem.h"
 #include "tests/tabrix/TouchFakes.h"
 
@@ -29,28 +29,11 @@ namespace {
 using namespace std::chrono_literals;
 using test::PenLinkMessage;
 
-FirmwareLinkTimeouts ShortWaits() {
-  FirmwareLinkTimeouts t;
-  t.m_iWriteMs = 500;
-  t.m_iCommandMs = 2500;
-  t.m_iParkSleepMs = 2;
-  return t;
-}
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
 class TouchReportSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_sim.Start("panel-sim", {"--model", "VT-R700A"}));
-    ASSERT_TRUE(WaitFor([this] { return m_ctl.Connect(m_paths.HidDir() + "/panel.ctl"); }));
+    ASSERT_TRUE(test::Eventually([this] { return m_ctl.Connect(m_paths.HidDir() + "/panel.ctl"); }));
     ASSERT_EQ(m_ctl("ping"), "ok");
     m_link.PublishRegionWindow(m_window);
     ASSERT_TRUE(m_link.StartWorker());
@@ -93,13 +76,13 @@ class TouchReportSimTest : public ::testing::Test {
   test::CFakePenLink m_penLink;
   test::CPanelStateLog m_panelStates;
   std::shared_ptr<test::CFakeRegionWindow> m_window = std::make_shared<test::CFakeRegionWindow>();
-  CTPdrvServiceMode m_link{m_bus, m_models, nullptr, nullptr, nullptr, ShortWaits(), Context()};
+  CTPdrvServiceMode m_link{m_bus, m_models, nullptr, nullptr, nullptr, test::ShortFirmwareWaits(), Context()};
 };
 
 TEST_F(TouchReportSimTest, PenDownIsFollowedUntilPenUp) {
   ASSERT_EQ(TouchRequests(), 0);
   ASSERT_EQ(m_ctl("pen down 16384 8192"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return TouchRequests() >= 3; }));
+  ASSERT_TRUE(test::Eventually([this] { return TouchRequests() >= 3; }));
   EXPECT_TRUE(m_link.TouchInProgress());
   EXPECT_TRUE(m_state.Touching());
   auto at = m_window->Get();
@@ -109,11 +92,11 @@ TEST_F(TouchReportSimTest, PenDownIsFollowedUntilPenUp) {
   EXPECT_EQ(m_penLink.Sent().at(1), (PenLinkMessage{0, test::CFakeRegionWindow::HANDLE, 0}));
 
   ASSERT_EQ(m_ctl("pen move 32767 0"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return m_window->Get().m_dX == 1920.0; }));
+  ASSERT_TRUE(test::Eventually([this] { return m_window->Get().m_dX == 1920.0; }));
   EXPECT_EQ(m_window->Get().m_dY, 0.0);
 
   ASSERT_EQ(m_ctl("pen up"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return !m_link.TouchInProgress() && !m_state.Touching(); }));
+  ASSERT_TRUE(test::Eventually([this] { return !m_link.TouchInProgress() && !m_state.Touching(); }));
   EXPECT_EQ(m_window->Get().m_dX, 0.0);
   EXPECT_TRUE(TouchRequestsStay());
   auto codes = m_panelStates.Codes();
@@ -134,7 +117,7 @@ TEST_F(TouchReportSimTest, PenDownIsFollowedUntilPenUp) {
 
 TEST_F(TouchReportSimTest, CommandDuringTouchCompletesAndEndsTheTouchForTheDriver) {
   ASSERT_EQ(m_ctl("pen down 1000 1000"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return TouchRequests() >= 2; }));
+  ASSERT_TRUE(test::Eventually([this] { return TouchRequests() >= 2; }));
   ASSERT_EQ(m_ctl("checksum 0x1234 0"), "ok");
   uint32_t sum = 0;
   ASSERT_TRUE(m_link.GetCheckSum(&sum, nullptr, nullptr));
@@ -144,10 +127,10 @@ TEST_F(TouchReportSimTest, CommandDuringTouchCompletesAndEndsTheTouchForTheDrive
   // The pen is still down, but reporting waits for the next touch.
   EXPECT_TRUE(TouchRequestsStay());
   ASSERT_EQ(m_ctl("pen up"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return Releases() == 1; }));
+  ASSERT_TRUE(test::Eventually([this] { return Releases() == 1; }));
   int before = TouchRequests();
   ASSERT_EQ(m_ctl("pen down 2000 2000"), "ok");
-  ASSERT_TRUE(WaitFor([&] { return TouchRequests() >= before + 2; }));
+  ASSERT_TRUE(test::Eventually([&] { return TouchRequests() >= before + 2; }));
   // Write-only commands and several in a row work as well.
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(m_link.SetRegionDetection(1));
@@ -176,28 +159,28 @@ TEST_F(TouchReportSimTest, RunningTestAndTouchModeHoldTheRequestsBack) {
     int before = TouchRequests();
     ASSERT_EQ(m_ctl("pen down 5000 5000"), "ok");
     // The touch itself is always taken.
-    ASSERT_TRUE(WaitFor([this] { return m_link.TouchInProgress(); }));
+    ASSERT_TRUE(test::Eventually([this] { return m_link.TouchInProgress(); }));
     if (c.requests)
-      EXPECT_TRUE(WaitFor([&] { return TouchRequests() >= before + 2; }));
+      EXPECT_TRUE(test::Eventually([&] { return TouchRequests() >= before + 2; }));
     else
       EXPECT_TRUE(TouchRequestsStay() && TouchRequests() == before);
     ASSERT_EQ(m_ctl("pen up"), "ok");
-    ASSERT_TRUE(WaitFor([&] { return Releases() == releases + 1; }));
-    ASSERT_TRUE(WaitFor([this] { return !m_link.TouchInProgress(); }));
+    ASSERT_TRUE(test::Eventually([&] { return Releases() == releases + 1; }));
+    ASSERT_TRUE(test::Eventually([this] { return !m_link.TouchInProgress(); }));
   }
 }
 
 TEST_F(TouchReportSimTest, UnplugDuringTouchThenPlugLeavesTheLinkWorking) {
   ASSERT_EQ(m_ctl("pen down 3000 3000"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return TouchRequests() >= 2; }));
+  ASSERT_TRUE(test::Eventually([this] { return TouchRequests() >= 2; }));
   ASSERT_EQ(m_ctl("unplug"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return !m_link.IsPortOpen(); }));
+  ASSERT_TRUE(test::Eventually([this] { return !m_link.IsPortOpen(); }));
   ASSERT_EQ(m_ctl("plug"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return m_link.IsPortOpen(); }));
+  ASSERT_TRUE(test::Eventually([this] { return m_link.IsPortOpen(); }));
   EXPECT_TRUE(m_link.GetCheckSum(nullptr, nullptr, nullptr));
   EXPECT_TRUE(m_link.SetInputMode(2));
   ASSERT_EQ(m_ctl("pen up"), "ok");
-  ASSERT_TRUE(WaitFor([this] { return !m_link.TouchInProgress(); }));
+  ASSERT_TRUE(test::Eventually([this] { return !m_link.TouchInProgress(); }));
 }
 
 // The panel state goes through a real driver link to the service and the driver stand-in.
@@ -216,14 +199,14 @@ TEST(TouchReportDriverTest, PanelStatesReachTheDriver) {
   test::CChildProcess panel;
   ASSERT_TRUE(panel.Start("panel-sim", {"--model", "VT-R700A"}));
   test::CControlChannel ctl;
-  ASSERT_TRUE(WaitFor([&] { return ctl.Connect(prefix.Paths().HidDir() + "/panel.ctl"); }));
+  ASSERT_TRUE(test::Eventually([&] { return ctl.Connect(prefix.Paths().HidDir() + "/panel.ctl"); }));
   CSimHidBus bus{prefix.Paths()};
   TouchReportContext touch;
   touch.m_pState = &app.PenInput();
   touch.m_pDisplay = &display;
   touch.m_pClock = &clock;
   touch.m_setPanelState = CTouchReportHandler::ThroughDriverLink(app.LinkContext());
-  CTPdrvServiceMode link{bus, app.Models(), nullptr, nullptr, nullptr, ShortWaits(), touch};
+  CTPdrvServiceMode link{bus, app.Models(), nullptr, nullptr, nullptr, test::ShortFirmwareWaits(), touch};
   ASSERT_TRUE(link.StartWorker());
   ASSERT_TRUE(link.GetCheckSum(nullptr, nullptr, nullptr));
 
@@ -233,17 +216,17 @@ TEST(TouchReportDriverTest, PanelStatesReachTheDriver) {
   };
   ASSERT_EQ(code(), 0);
   ASSERT_EQ(ctl("pen down 8000 8000"), "ok");
-  ASSERT_TRUE(WaitFor([&] { return code() == 2; }));
+  ASSERT_TRUE(test::Eventually([&] { return code() == 2; }));
   EXPECT_TRUE(app.PenInput().Touching());
-  ASSERT_TRUE(WaitFor([&] { return std::stoi(ctl("count 5")) >= 2; }));
+  ASSERT_TRUE(test::Eventually([&] { return std::stoi(ctl("count 5")) >= 2; }));
   ASSERT_TRUE(link.GetCheckSum(nullptr, nullptr, nullptr));
   EXPECT_EQ(code(), 3);
   ASSERT_EQ(ctl("pen up"), "ok");
-  ASSERT_TRUE(WaitFor([&] { return !app.PenInput().Touching(); }));
+  ASSERT_TRUE(test::Eventually([&] { return !app.PenInput().Touching(); }));
   ASSERT_EQ(ctl("pen down 9000 9000"), "ok");
-  ASSERT_TRUE(WaitFor([&] { return code() == 2; }));
+  ASSERT_TRUE(test::Eventually([&] { return code() == 2; }));
   ASSERT_EQ(ctl("pen up"), "ok");
-  ASSERT_TRUE(WaitFor([&] { return code() == 3; }));
+  ASSERT_TRUE(test::Eventually([&] { return code() == 3; }));
   link.StopWorker();
 }
 
