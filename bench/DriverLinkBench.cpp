@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "platform/Clock.h"
 #include "tabrix/app/RivelleApp.h"
 #include "tabrix/driverlink/DriverLink.h"
@@ -15,6 +16,8 @@
 #include "tests/tabrix/SimSystem.h"
 
 namespace {
+
+using kv::bench::P99;
 
 using namespace kv;
 
@@ -44,12 +47,6 @@ struct System {
 System& TheSystem() {
   static System system;
   return system;
-}
-
-double P99(const std::vector<double>& v) {
-  std::vector<double> s(v);
-  std::sort(s.begin(), s.end());
-  return s.empty() ? 0.0 : s[std::min(s.size() - 1, static_cast<size_t>(s.size() * 0.99))];
 }
 
 void BM_QuickConnect(benchmark::State& state) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "platform/posix/SimHidBus.h"
 #include "tabrix/driverlink/ModelTable.h"
 #include "tabrix/firmware/TPdrvServiceMode.h"
@@ -15,6 +16,8 @@
 #include "tests/tabrix/PanelSimHarness.h"
 
 namespace {
+
+using kv::bench::P99;
 
 using namespace kv;
 
@@ -41,12 +44,6 @@ struct Panel {
 Panel& ThePanel() {
   static Panel panel;
   return panel;
-}
-
-double P99(const std::vector<double>& v) {
-  std::vector<double> s(v);
-  std::sort(s.begin(), s.end());
-  return s.empty() ? 0.0 : s[std::min(s.size() - 1, static_cast<size_t>(s.size() * 0.99))];
 }
 
 void BM_GetCheckSum(benchmark::State& state) {

@@ -12,23 +12,18 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "platform/Paths.h"
 #include "platform/PipeClient.h"
 #include "platform/PipeServer.h"
 
 namespace {
 
+using kv::bench::P99;
+
 // A request of the size the driver link sends most: 16 header + 24 in + 8 out descriptor +
 // 24 out + 8 trailing bytes.
 constexpr size_t MESSAGE_SIZE = 80;
-
-double Percentile99(const std::vector<double>& v) {
-  std::vector<double> s(v);
-  std::sort(s.begin(), s.end());
-  if (s.empty()) return 0;
-  size_t i = static_cast<size_t>(0.99 * static_cast<double>(s.size() - 1) + 0.5);
-  return s[std::min(i, s.size() - 1)];
-}
 
 void BM_SocketPairPingPong(benchmark::State& state) {
   int fds[2];
@@ -102,12 +97,12 @@ void BM_PipeTransaction(benchmark::State& state) {
 BENCHMARK(BM_SocketPairPingPong)
     ->Repetitions(25)
     ->ReportAggregatesOnly(true)
-    ->ComputeStatistics("p99", Percentile99)
+    ->ComputeStatistics("p99", P99)
     ->UseRealTime();
 BENCHMARK(BM_PipeTransaction)
     ->Repetitions(25)
     ->ReportAggregatesOnly(true)
-    ->ComputeStatistics("p99", Percentile99)
+    ->ComputeStatistics("p99", P99)
     ->UseRealTime();
 
 }  // namespace

@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "platform/Paths.h"
 #include "platform/posix/SqliteRegistry.h"
 
 namespace {
+
+using kv::bench::P99;
 
 constexpr int kValues = 64;
 const char* const kModelKey = "SOFTWARE\\KAVRO\\Corvane\\Setting\\VT-R700A";
@@ -49,14 +52,6 @@ std::vector<std::string> ValueNames() {
   std::vector<std::string> names;
   for (int i = 0; i < kValues; ++i) names.push_back("Value" + std::to_string(i));
   return names;
-}
-
-double P99(const std::vector<double>& v) {
-  std::vector<double> sorted = v;
-  std::sort(sorted.begin(), sorted.end());
-  if (sorted.empty()) return 0.0;
-  size_t index = static_cast<size_t>(0.99 * static_cast<double>(sorted.size() - 1));
-  return sorted[index];
 }
 
 // Times every hundredth call on its own, so that the clock's cost stays out of the

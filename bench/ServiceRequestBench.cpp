@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "common/CommandCodes.h"
 #include "common/PipeNames.h"
 #include "common/PipeRequest.h"
@@ -18,6 +19,8 @@
 #include "tests/tabrix/SimSystem.h"
 
 namespace {
+
+using kv::bench::P99;
 
 using namespace kv;
 
@@ -55,12 +58,6 @@ struct System {
 System& TheSystem() {
   static System system;
   return system;
-}
-
-double P99(const std::vector<double>& v) {
-  std::vector<double> s(v);
-  std::sort(s.begin(), s.end());
-  return s.empty() ? 0.0 : s[std::min(s.size() - 1, static_cast<size_t>(s.size() * 0.99))];
 }
 
 void BM_ServiceGetDriverInfo(benchmark::State& state) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/posix/SqliteRegistry.h"
@@ -18,6 +19,8 @@
 
 namespace {
 
+using kv::bench::P99;
+
 constexpr size_t kLogBytes = 4096 * 1024;  // the default "LogSize"
 constexpr size_t kTextBytes = 64;
 
@@ -25,12 +28,6 @@ constexpr size_t kTextBytes = 64;
 const std::string& Text() {
   static const std::string text = std::string(kTextBytes - 1, 'm') + "\n";
   return text;
-}
-
-double P99(const std::vector<double>& v) {
-  std::vector<double> s(v);
-  std::sort(s.begin(), s.end());
-  return s[std::min(s.size() - 1, static_cast<size_t>(0.99 * static_cast<double>(s.size())))];
 }
 
 void BM_Memcpy64(benchmark::State& state) {
