@@ -10,3 +10,9 @@ function(kv_add_test)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT 120)
 endfunction()
+
+# kv_qt_target(<target>): the target holds Qt views (moc runs on its headers).
+function(kv_qt_target target)
+  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${target} PUBLIC Qt6::Widgets)
+endfunction()
