@@ -14,7 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/posix/SqliteRegistry.h"
-#include "tabrix/app/MemoryLog.h"
+#include "tabrix/driverlink/MemoryLog.h"
 #include "tabrix/app/SettingsStore.h"
 
 namespace {

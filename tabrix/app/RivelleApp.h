@@ -9,14 +9,14 @@
 #include "platform/Clock.h"
 #include "platform/NamedMutex.h"
 #include "platform/Paths.h"
-#include "tabrix/app/PenInputState.h"
+#include "tabrix/firmware/PenInputState.h"
 #include "tabrix/driverlink/DriverLinkContext.h"
 #include "tabrix/driverlink/DriverSharedData.h"
 #include "tabrix/driverlink/DriverState.h"
 #include "tabrix/driverlink/ModelSharedData.h"
 #include "tabrix/driverlink/ModelTable.h"
 #include "tabrix/driverlink/PipeTransport.h"
-#include "tabrix/driverlink/ScreenSizeSource.h"
+#include "platform/ScreenSizeSource.h"
 
 namespace kv {
 

@@ -77,7 +77,6 @@ std::string AsRead(std::string text) {
 
 const char* const SettingsStore::MAKER_KEY = "SOFTWARE\\KAVRO";
 const char* const SettingsStore::PROGRAM_KEY = "SOFTWARE\\KAVRO\\Corvane\\Setting";
-const char* const SettingsStore::PRESET_KEY = "SOFTWARE\\KAVRO\\Corvane\\PresetHWD";
 const char* const SettingsStore::DESKTOP_KEY = "Control Panel\\Desktop";
 const char* const SettingsStore::FIRST_MODEL_SUBKEY = "\\VT-R700A";
 

@@ -19,6 +19,7 @@
 #include "platform/Registry.h"
 #include "platform/SystemParameters.h"
 #include "tabrix/app/SharedSettingsSink.h"
+#include "tabrix/calibration/CalibrationSettings.h"
 
 namespace kv {
 
@@ -69,7 +70,7 @@ struct SettingRow {
   SettingDefault m_default;
 };
 
-class SettingsStore {
+class SettingsStore final : public CalibrationSettings {
  public:
   static constexpr uint32_t ABSENT_DWORD = 999999;   // a stored 999999 reads as absent
   static constexpr size_t READ_TEXT_MAX = 255;       // texts read through a 256-byte buffer
@@ -78,7 +79,6 @@ class SettingsStore {
 
   static const char* const MAKER_KEY;    // "SOFTWARE\KAVRO"
   static const char* const PROGRAM_KEY;  // "SOFTWARE\KAVRO\Corvane\Setting"
-  static const char* const PRESET_KEY;   // "SOFTWARE\KAVRO\Corvane\PresetHWD"
   static const char* const DESKTOP_KEY;  // "Control Panel\Desktop"
   static const char* const FIRST_MODEL_SUBKEY;  // the first built-in model, "\VT-R700A"
 
@@ -98,18 +98,19 @@ class SettingsStore {
   void SetOsType(int osType) { m_iOsType.store(osType); }
   // The current model's registry subkey (with its leading backslash).
   void SetModelSubkey(const std::string& subkey);
-  std::string ModelSubkey() const;
+  std::string ModelSubkey() const override;
   void SetSharedTable(SharedSettingsSink* shared) { m_pShared.store(shared); }
 
-  std::string ModelKey() const { return std::string(PROGRAM_KEY) + ModelSubkey(); }
+  std::string ModelKey() const override { return std::string(PROGRAM_KEY) + ModelSubkey(); }
   std::string KeyOf(SettingScope scope) const;
 
   // --- The read and write algorithms ---
   uint32_t ReadDword(const std::string& key, const std::string& name, uint32_t defaultValue);
   std::string ReadString(const std::string& key, const std::string& name,
-                         const std::string& defaultValue);
+                         const std::string& defaultValue) override;
   void WriteDword(const std::string& key, const std::string& name, uint32_t value);
-  void WriteString(const std::string& key, const std::string& name, const std::string& value);
+  void WriteString(const std::string& key, const std::string& name,
+                   const std::string& value) override;
 
   // A row read with its default and fallback, without side effects (screen-size defaults
   // need the current screen size).
@@ -151,8 +152,8 @@ class SettingsStore {
   uint32_t GetDblClickInterval();
   void SetDblClickInterval(uint32_t v);
   // The screen-size preset; -1 = none.
-  int32_t GetOsdMode() { return static_cast<int32_t>(GetDword(SettingId::OSD_MODE)); }
-  void SetOsdMode(int32_t v) { SetDword(SettingId::OSD_MODE, static_cast<uint32_t>(v)); }
+  int32_t GetOsdMode() override { return static_cast<int32_t>(GetDword(SettingId::OSD_MODE)); }
+  void SetOsdMode(int32_t v) override { SetDword(SettingId::OSD_MODE, static_cast<uint32_t>(v)); }
   uint32_t GetPenButon() { return GetDword(SettingId::PEN_BUTON); }
   void SetPenButon(uint32_t v) { SetDword(SettingId::PEN_BUTON, v); }
   // Copies the value into the shared driver table.
@@ -180,8 +181,9 @@ class SettingsStore {
   uint32_t GetRotationAngle() { return GetDword(SettingId::ROTATION_ANGLE); }
   void SetRotationAngle(uint32_t v) { SetDword(SettingId::ROTATION_ANGLE, v); }
   // ("DetailResolutionX", "DetailResolutionY"), the current screen size by default.
-  std::pair<uint32_t, uint32_t> GetResolution(uint32_t screenWidth, uint32_t screenHeight);
-  void SetResolution(uint32_t width, uint32_t height);
+  std::pair<uint32_t, uint32_t> GetResolution(uint32_t screenWidth,
+                                              uint32_t screenHeight) override;
+  void SetResolution(uint32_t width, uint32_t height) override;
   // True exactly when the stored text is "1".
   bool GetScreenSaverIsSecure() { return GetText(SettingId::SCREEN_SAVER_IS_SECURE) == "1"; }
   void SetScreenSaverIsSecure(bool on) { SetText(SettingId::SCREEN_SAVER_IS_SECURE, on ? "1" : "0"); }

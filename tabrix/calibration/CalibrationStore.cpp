@@ -32,7 +32,7 @@ const char* const kValueNames[4] = {CCalibrationStore::RATIO_X, CCalibrationStor
 
 }  // namespace
 
-CCalibrationStore::CCalibrationStore(Registry& registry, SettingsStore& settings, Display& display,
+CCalibrationStore::CCalibrationStore(Registry& registry, CalibrationSettings& settings, Display& display,
                                      const DriverLinkContext& link,
                                      FirmwareCalibrationPort* firmware)
     : m_registry(registry), m_settings(settings), m_display(display), m_link(link),
@@ -51,7 +51,7 @@ void CCalibrationStore::ScreenSize(int32_t* width, int32_t* height) {
 }
 
 std::string CCalibrationStore::PresetKey() const {
-  std::string key = SettingsStore::PRESET_KEY;
+  std::string key = CalibrationSettings::PRESET_KEY;
   if (m_link.m_pCurrentModel) key += m_settings.ModelSubkey();
   return key;
 }

@@ -9,7 +9,7 @@
 
 #include "platform/Display.h"
 #include "platform/Registry.h"
-#include "tabrix/app/SettingsStore.h"
+#include "tabrix/calibration/CalibrationSettings.h"
 #include "tabrix/calibration/CalibrationValues.h"
 #include "tabrix/calibration/FirmwareCalibrationPort.h"
 #include "tabrix/calibration/PresetTable.h"
@@ -28,7 +28,7 @@ class CCalibrationStore {
   static constexpr int32_t OS_TYPE_WIN7 = 16;
 
   // firmware may be null while no panel port exists; firmware writes then fail.
-  CCalibrationStore(Registry& registry, SettingsStore& settings, Display& display,
+  CCalibrationStore(Registry& registry, CalibrationSettings& settings, Display& display,
                     const DriverLinkContext& link, FirmwareCalibrationPort* firmware);
 
   void SetFirmwarePort(FirmwareCalibrationPort* firmware) { m_pFirmware = firmware; }
@@ -82,7 +82,7 @@ class CCalibrationStore {
   void PublishPresets(int32_t width, int32_t height);
 
   Registry& m_registry;
-  SettingsStore& m_settings;
+  CalibrationSettings& m_settings;
   Display& m_display;
   DriverLinkContext m_link;
   FirmwareCalibrationPort* m_pFirmware;

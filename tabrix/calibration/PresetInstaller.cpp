@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "tabrix/app/SettingsStore.h"
+#include "tabrix/calibration/CalibrationSettings.h"
 #include "tabrix/calibration/CalibrationStore.h"
 #include "tabrix/calibration/ScreenSizePreset.h"
 
@@ -65,7 +65,7 @@ PresetInstallResult InstallPresetTable(Registry& registry, const std::string& te
       continue;
     }
     const std::string key =
-        std::string(SettingsStore::PRESET_KEY) + "\\" + f[0] + "\\" + f[1] + "\\" + f[2];
+        std::string(CalibrationSettings::PRESET_KEY) + "\\" + f[0] + "\\" + f[1] + "\\" + f[2];
     const char* names[4] = {CCalibrationStore::RATIO_X, CCalibrationStore::RATIO_Y,
                             CCalibrationStore::OFFSET_X, CCalibrationStore::OFFSET_Y};
     uint32_t code = 0;

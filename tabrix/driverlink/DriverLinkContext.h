@@ -9,7 +9,7 @@
 #include "tabrix/driverlink/DriverState.h"
 #include "tabrix/driverlink/ModelEntry.h"
 #include "tabrix/driverlink/PipeTransport.h"
-#include "tabrix/driverlink/ScreenSizeSource.h"
+#include "platform/ScreenSizeSource.h"
 
 namespace kv {
 

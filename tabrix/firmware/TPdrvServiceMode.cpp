@@ -6,8 +6,8 @@
 
 #include "common/LittleEndian.h"
 #include "common/SystemError.h"
-#include "tabrix/app/MemoryLog.h"
-#include "tabrix/app/TrafficLog.h"
+#include "tabrix/driverlink/MemoryLog.h"
+#include "tabrix/firmware/TrafficLog.h"
 #include "tabrix/driverlink/DriverSharedData.h"
 #include "tabrix/driverlink/ModelTable.h"
 

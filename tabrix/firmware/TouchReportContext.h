@@ -8,8 +8,8 @@
 
 #include "platform/Clock.h"
 #include "platform/Display.h"
-#include "tabrix/app/PenInputState.h"
-#include "tabrix/app/PenSoftwareLinkSender.h"
+#include "tabrix/firmware/PenInputState.h"
+#include "tabrix/firmware/PenSoftwareLinkSender.h"
 
 namespace kv {
 

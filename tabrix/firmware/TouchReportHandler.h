@@ -10,7 +10,7 @@
 #include <memory>
 #include <mutex>
 
-#include "tabrix/app/RegionWindow.h"
+#include "tabrix/firmware/RegionWindow.h"
 #include "tabrix/driverlink/DriverLinkContext.h"
 #include "tabrix/firmware/TouchReportContext.h"
 

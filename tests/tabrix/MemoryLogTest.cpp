@@ -1,4 +1,4 @@
-#include "tabrix/app/MemoryLog.h"
+#include "tabrix/driverlink/MemoryLog.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "tabrix/app/PenSoftwareLinkSender.h"
-#include "tabrix/app/RegionWindow.h"
+#include "tabrix/firmware/PenSoftwareLinkSender.h"
+#include "tabrix/firmware/RegionWindow.h"
 #include "tabrix/firmware/TouchReportContext.h"
 
 namespace kv::test {

@@ -1,4 +1,4 @@
-#include "tabrix/app/TrafficLog.h"
+#include "tabrix/firmware/TrafficLog.h"
 
 #include <gtest/gtest.h>
 

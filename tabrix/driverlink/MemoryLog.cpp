@@ -1,4 +1,4 @@
-#include "tabrix/app/MemoryLog.h"
+#include "tabrix/driverlink/MemoryLog.h"
 
 #include <fcntl.h>
 #include <unistd.h>

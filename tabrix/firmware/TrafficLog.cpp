@@ -1,8 +1,8 @@
-#include "tabrix/app/TrafficLog.h"
+#include "tabrix/firmware/TrafficLog.h"
 
 #include <cstdio>
 
-#include "tabrix/app/MemoryLog.h"
+#include "tabrix/driverlink/MemoryLog.h"
 
 namespace kv {
 
