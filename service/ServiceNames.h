@@ -2,12 +2,13 @@
 // Registry places and string ids of the service.
 #include <cstdint>
 
+#include "platform/ServiceControl.h"
+
 namespace kv {
 
 inline constexpr const char* SERVICE_APPID = "{9FBC2FBD-B4D2-42A6-8A13-41FFC24C4908}";
 inline constexpr const char* SERVICE_APPID_KEY = "AppID\\{9FBC2FBD-B4D2-42A6-8A13-41FFC24C4908}";
 inline constexpr const char* SERVICE_EXE_APPID_KEY = "AppID\\Pansvc.EXE";
-inline constexpr const char* SERVICES_KEY = "SYSTEM\\CurrentControlSet\\Services";
 inline constexpr const char* SERVICE_DEPENDENCY = "RPCSS";
 inline constexpr const char* SERVICE_PARAMETERS = "-Install";
 inline constexpr const char* SERVICE_UNIT_FILE = "pansvc.service";
