@@ -1,0 +1,25 @@
+#pragma once
+// The windows start-up and the main window open, as the logic asks for them; the Qt views
+// implement it (tabrix/app/qt/), tests hand in a recorder.
+#include <string>
+
+namespace kv {
+
+class CCalibrationWnd;
+
+class AppViews {
+ public:
+  virtual ~AppViews() = default;
+  // The screen-saver question: MBR_YES or MBR_NO, and whether "Don't show this screen
+  // next time." was ticked.
+  virtual int AskReleasePassword(bool* dontShowAgain) = 0;
+  // Creates the view of the hidden main window and runs its set-up; false if it could
+  // not be created.
+  virtual bool CreateMainWindow(CCalibrationWnd& window) = 0;
+  // The banners; modal, each ends by its own timer.
+  virtual void ShowStartGuide(int mode) = 0;
+  virtual void ShowGuideMessage(const std::string& text, bool error) = 0;
+  virtual void ShowAbout() = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,24 @@
+#pragma once
+// What the hidden main window's logic asks of its view: the tray icon, the window timers
+// and the command window's text. The Qt view implements it; tests record the calls.
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+  // Shell_NotifyIcon NIM_ADD / NIM_MODIFY / NIM_DELETE of the one icon (id 129); false
+  // when the shell did not take it (no tray yet).
+  virtual bool AddTrayIcon(uint32_t iconId, const std::string& tip) = 0;
+  virtual bool ModifyTrayIcon(uint32_t iconId, const std::string& tip) = 0;
+  virtual void DeleteTrayIcon() = 0;
+  virtual void StartTimer(uint32_t id, uint32_t ms) = 0;
+  virtual void StopTimer(uint32_t id) = 0;
+  virtual void SetCommandWindowText(const std::string& text) = 0;
+  // Ends the message loop once the window is destroyed.
+  virtual void Quit() = 0;
+};
+
+}  // namespace kv
