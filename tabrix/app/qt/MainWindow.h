@@ -1,0 +1,49 @@
+#pragma once
+// The view of the hidden main window: a never-shown top-level window that other programs
+// find by its class and name, the tray icon, the window timers, and the way in for
+// messages other programs post to it (WM_CLOSE from "/Quit").
+#include <QAbstractNativeEventFilter>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+
+#include "tabrix/app/CalibrationWnd.h"
+#include "tabrix/app/MainWindowView.h"
+
+namespace kv {
+
+class CX11WindowSystem;
+
+class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativeEventFilter {
+  Q_OBJECT
+ public:
+  // windows may be null (no X11 connection): then nothing can post to the window.
+  CMainWindow(CCalibrationWnd& logic, const WindowNames& names, CX11WindowSystem* windows);
+  ~CMainWindow() override;
+
+  bool AddTrayIcon(uint32_t iconId, const std::string& tip) override;
+  bool ModifyTrayIcon(uint32_t iconId, const std::string& tip) override;
+  void DeleteTrayIcon() override;
+  void StartTimer(uint32_t id, uint32_t ms) override;
+  void StopTimer(uint32_t id) override;
+  void SetCommandWindowText(const std::string& text) override;
+  void Quit() override;
+
+  QSystemTrayIcon* TrayIcon() const { return m_pTray.get(); }
+  const QString& CommandText() const { return m_sCommandText; }
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+ private:
+  CCalibrationWnd& m_logic;
+  CX11WindowSystem* m_pWindows;
+  std::unique_ptr<QSystemTrayIcon> m_pTray;
+  std::map<uint32_t, std::unique_ptr<QTimer>> m_timers;
+  QString m_sCommandText;
+  uint64_t m_uWindowId = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,79 @@
+#include "tabrix/app/qt/QtAppViews.h"
+
+#include <QGuiApplication>
+
+#include "tabrix/app/qt/MainWindow.h"
+#include "tabrix/app/qt/TrayIconPainter.h"
+#include "tabrix/ui/AboutDlg.h"
+#include "tabrix/ui/AskReleasePasswordDlg.h"
+#include "tabrix/ui/GuideMessageDlg.h"
+#include "tabrix/ui/StartGuideDlg.h"
+#include "tabrix/ui/qt/AboutView.h"
+#include "tabrix/ui/qt/AskReleasePasswordView.h"
+#include "tabrix/ui/qt/BannerDialog.h"
+
+namespace kv {
+
+namespace {
+constexpr uint32_t OK_TEXT_ID = 61002;
+}
+
+CQtAppViews::CQtAppViews(CAppShell& shell, CX11WindowSystem* windows)
+    : m_shell(shell), m_pWindows(windows) {}
+
+CQtAppViews::~CQtAppViews() = default;
+
+bool CQtAppViews::Interactive() {
+  const QString platform = QGuiApplication::platformName();
+  return platform != "offscreen" && platform != "minimal";
+}
+
+int CQtAppViews::AskReleasePassword(bool* dontShowAgain) {
+  CAskReleasePasswordDlg logic(m_shell.Strings(), m_shell.Title());
+  if (Interactive()) {
+    CAskReleasePasswordView view(logic);
+    view.setWindowIcon(CTrayIconPainter::ProgramIcon());
+    view.exec();
+  }
+  *dontShowAgain = logic.DontShowAgain();
+  return logic.Result();
+}
+
+bool CQtAppViews::CreateMainWindow(CCalibrationWnd& window) {
+  m_pMainWindow = std::make_unique<CMainWindow>(window, m_shell.Names(), m_pWindows);
+  window.OnCreate(*m_pMainWindow);
+  return true;
+}
+
+void CQtAppViews::ShowStartGuide(int mode) {
+  if (m_pStartGuide) {
+    CStartGuideDlg again(m_shell.Strings(), mode);
+    again.EnterAgain();
+    m_pStartGuide->Restyle(again.Look());
+    return;
+  }
+  if (!Interactive()) return;
+  CStartGuideDlg logic(m_shell.Strings(), mode);
+  CBannerDialog banner(logic.Look());
+  m_pStartGuide = &banner;
+  banner.exec();
+  m_pStartGuide = nullptr;
+}
+
+void CQtAppViews::ShowGuideMessage(const std::string& text, bool error) {
+  BannerLook look = CGuideMessageDlg::LookOf(text, error);
+  if (look.m_bBeep) m_shell.Services().m_beeper.Beep(MBF_ICON_EXCLAMATION);
+  if (!Interactive()) return;
+  CBannerDialog banner(look);
+  banner.exec();
+}
+
+void CQtAppViews::ShowAbout() {
+  if (!Interactive()) return;
+  CAboutDlg logic(m_shell.Strings(), m_shell.Services().m_version);
+  CAboutView view(logic, CTrayIconPainter::ProgramIcon(),
+                  QString::fromStdString(m_shell.Strings().Get(OK_TEXT_ID)));
+  view.exec();
+}
+
+}  // namespace kv

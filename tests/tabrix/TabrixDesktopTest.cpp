@@ -1,0 +1,116 @@
+// The real tray program on a real X server with a tray host, the service and the hardware
+// stand-ins, used as a person would: it starts into the tray, a second start warns, a
+// third only brings the warning forward, "/Quit" and SIGTERM end it cleanly.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "common/DriverSettings.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ControlChannel.h"
+#include "tests/support/DesktopSession.h"
+#include "tests/support/TempPrefix.h"
+#include "tests/tabrix/SimSystem.h"
+
+namespace kv {
+namespace {
+
+using namespace std::chrono_literals;
+
+template <typename F>
+bool WaitUntil(std::chrono::milliseconds limit, F ready) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+class TabrixDesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_desktop.Ok()) << "Xvfb or trayer did not come up";
+    setenv("KV_HID", "sim", 1);
+    ASSERT_TRUE(m_sim.StartDriver());
+    // As its unit starts it: a service that reports its state, which start-up waits for.
+    setenv("KV_SERVICE_MANAGER", "1", 1);
+    ASSERT_TRUE(m_sim.StartService());
+    unsetenv("KV_SERVICE_MANAGER");
+    ASSERT_TRUE(m_panel.Start("panel-sim", {"--model", "VT-R700A"}));
+    ASSERT_TRUE(WaitUntil(10s, [&] {
+      return m_panelCtl.Connect(m_prefix.Paths().HidDir() + "/panel.ctl");
+    }));
+  }
+  void TearDown() override { unsetenv("KV_HID"); }
+
+  bool InputEnabled(int expected) {
+    return WaitUntil(20s, [&] {
+      DriverSettings s;
+      return m_sim.ReadSettings(&s) && s.m_uInputEnable == expected;
+    });
+  }
+  // Running, in the tray, the panel set up and the driver on.
+  void StartFirst() {
+    ASSERT_TRUE(m_tabrix.Start("tabrix"));
+    ASSERT_TRUE(WaitUntil(60s, [&] { return m_desktop.TrayIcons().size() == 1; }))
+        << "no tray icon";
+    ASSERT_TRUE(InputEnabled(1));
+    ASSERT_NE(m_desktop.WaitForWindow("KV_TPdrv_Window", 5000), 0u);
+  }
+
+  test::CDesktopSession m_desktop;
+  test::CTempPrefix m_prefix;
+  test::CSimSystem m_sim{m_prefix};
+  test::CChildProcess m_panel;
+  test::CControlChannel m_panelCtl;
+  test::CChildProcess m_tabrix;
+};
+
+TEST_F(TabrixDesktopTest, StartsIntoTheTrayAndRefusesASecondCopy) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst());
+
+  test::CChildProcess second, third;
+  ASSERT_TRUE(second.Start("tabrix"));
+  unsigned long box = m_desktop.WaitForShownWindow("Second Instance Warning", 30000);
+  ASSERT_NE(box, 0u) << "no warning";
+  // A third start while the box shows only brings it forward and ends.
+  ASSERT_TRUE(third.Start("tabrix"));
+  int status = -1;
+  ASSERT_TRUE(third.WaitExit(30000, &status));
+  EXPECT_TRUE(ExitedWith(status, 0));
+  EXPECT_EQ(m_desktop.FindWindows("Second Instance Warning").size(), 1u);
+
+  ASSERT_TRUE(m_desktop.KeyTo(box, "Return"));
+  ASSERT_TRUE(second.WaitExit(30000, &status));
+  EXPECT_TRUE(ExitedWith(status, 0));
+  EXPECT_TRUE(m_tabrix.Running());
+  EXPECT_EQ(m_desktop.TrayIcons().size(), 1u);
+
+  // "/Quit" asks the running copy to close; it puts the driver back to rest.
+  test::CChildProcess quit;
+  ASSERT_TRUE(quit.Start("tabrix", {"/Quit"}));
+  ASSERT_TRUE(quit.WaitExit(30000, &status));
+  ASSERT_TRUE(m_tabrix.WaitExit(30000, &status));
+  EXPECT_TRUE(ExitedWith(status, 0));
+  EXPECT_TRUE(InputEnabled(0));
+  EXPECT_TRUE(WaitUntil(5s, [&] { return m_desktop.TrayIcons().empty(); }));
+}
+
+TEST_F(TabrixDesktopTest, TerminationEndsThroughTheExitSequence) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst());
+  EXPECT_TRUE(m_desktop.Screenshot(m_prefix.Dir() + "/tray.png"));
+  int status = m_tabrix.Stop(SIGTERM);
+  EXPECT_TRUE(ExitedWith(status, 0));
+  EXPECT_TRUE(InputEnabled(0));
+  // The instance is gone: a new start is the instance again.
+  ASSERT_NO_FATAL_FAILURE(StartFirst());
+}
+
+}  // namespace
+}  // namespace kv
