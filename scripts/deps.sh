@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsqlite3-dev libhidapi-dev
   # the desktop programs and their tests: Qt6 Widgets on X11, a real X server with a tray

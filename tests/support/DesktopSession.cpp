@@ -135,37 +135,69 @@ CDesktopSession::~CDesktopSession() {
 }
 
 bool CDesktopSession::StartServer(int width, int height) {
+  // Display numbers from one that depends on the process, so that tests running side by
+  // side (and other X servers of the machine) rarely meet; a taken number makes Xvfb end
+  // at once and the next one is tried.
+  const int first = 100 + static_cast<int>(getpid() % 800);
+  for (int n = first; n < first + 40; ++n) {
+    const std::string number = std::to_string(n);
+    if (access(("/tmp/.X" + number + "-lock").c_str(), F_OK) == 0 ||
+        access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0)
+      continue;
+    if (StartServerOn(number, width, height)) return true;
+  }
+  return false;
+}
+
+bool CDesktopSession::StartServerOn(const std::string& number, int width, int height) {
   int fds[2];
   if (pipe(fds) != 0) return false;
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);  // only the write end goes to Xvfb
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  m_serverPid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-                       "-nolisten", "tcp", "+extension", "RANDR"},
+  m_serverPid = Spawn({"Xvfb", ":" + number, "-displayfd", std::to_string(fds[1]), "-screen",
+                       "0", screen, "-nolisten", "tcp", "+extension", "RANDR"},
                       devNull);
   close(fds[1]);
   if (devNull >= 0) close(devNull);
-  std::string number;
+  std::string answer;
   if (m_serverPid > 0) {
-    // Xvfb writes the display number once it accepts clients.
+    // Xvfb writes the display number once it accepts clients; it ends without a word when
+    // the number is taken.
     char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') answer += c;
   }
   close(fds[0]);
-  if (number.empty()) return false;
+  if (answer != number) {
+    StopChild(&m_serverPid);
+    return false;
+  }
   m_sDisplay = ":" + number;
   setenv("DISPLAY", m_sDisplay.c_str(), 1);
   return static_cast<bool>(Connect(m_sDisplay));
 }
 
 bool CDesktopSession::StartTrayHost() {
-  int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  m_trayPid = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                     "--height", "32", "--iconspacing", "4", "--SetDockType", "true",
-                     "--transparent", "false", "--tint", "0xc0c0c0"},
-                    devNull);
-  if (devNull >= 0) close(devNull);
-  return m_trayPid > 0 && WaitUntil(20000, [&] { return TrayOwned(); });
+  // trayer ends at once when its output is not a terminal or pipe it inherited; it prints
+  // nothing while it works, so it keeps the test's.
+  // On a loaded machine it may also fail to reach a server that has only just come up:
+  // start it again until it holds the tray.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    m_trayPid = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                       "--height", "32", "--iconspacing", "4", "--SetDockType", "true",
+                       "--transparent", "false", "--tint", "0xc0c0c0"});
+    if (m_trayPid <= 0) return false;
+    int status = 0;
+    bool ended = false;
+    if (WaitUntil(10000, [&] {
+          ended = waitpid(m_trayPid, &status, WNOHANG) == m_trayPid;
+          return ended || TrayOwned();
+        }) && !ended)
+      return true;
+    if (!ended) StopChild(&m_trayPid);
+    m_trayPid = -1;
+  }
+  return false;
 }
 
 bool CDesktopSession::TrayOwned() { return TrayWindow() != 0; }
@@ -256,6 +288,27 @@ int CDesktopSession::Run(const std::string& commandLine) {
 
 bool CDesktopSession::Key(const std::string& keys) {
   return RunArgs({"xdotool", "key", "--clearmodifiers", keys}) == 0;
+}
+
+bool CDesktopSession::KeyTo(unsigned long window, const std::string& keys) {
+  const std::string id = std::to_string(window);
+  return RunArgs({"xdotool", "windowfocus", "--sync", id, "key", "--clearmodifiers", keys}) == 0;
+}
+
+std::vector<unsigned long> CDesktopSession::TrayIcons() {
+  std::vector<unsigned long> icons;
+  Connection c = Connect(m_sDisplay);
+  if (!c || m_trayPid <= 0) return icons;
+  // trayer's panel (WM_CLASS "panel", "trayer") holds one socket window per icon, the
+  // program's icon window inside it.
+  for (xcb_window_t top : Children(c.get(), Root(c.get()))) {
+    if (TextProperty(c.get(), top, XCB_ATOM_WM_CLASS) != std::string("panel\0trayer\0", 13))
+      continue;
+    for (xcb_window_t socket : Children(c.get(), top))
+      for (xcb_window_t icon : Children(c.get(), socket))
+        if (Viewable(c.get(), icon)) icons.push_back(icon);
+  }
+  return icons;
 }
 
 bool CDesktopSession::Type(const std::string& text) {

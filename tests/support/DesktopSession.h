@@ -39,6 +39,10 @@ class CDesktopSession {
 
   // xdotool key syntax: "ctrl+shift+c", "Return", "y".
   bool Key(const std::string& keys);
+  // Gives the window the keyboard focus first (there is no window manager to do it).
+  bool KeyTo(unsigned long window, const std::string& keys);
+  // The windows docked in the tray host (one per tray icon).
+  std::vector<unsigned long> TrayIcons();
   bool Type(const std::string& text);
   // Absolute screen coordinates.
   bool Click(int x, int y, int button = 1);
@@ -48,6 +52,7 @@ class CDesktopSession {
 
  private:
   bool StartServer(int width, int height);
+  bool StartServerOn(const std::string& number, int width, int height);
   bool StartTrayHost();
   bool TrayOwned();
   std::vector<unsigned long> Windows(const std::string& title, bool shownOnly);
