@@ -108,7 +108,11 @@ touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
 run_dpkg() {
   # The dependencies are this machine's libraries, not the scratch root's.
   local cmd=(dpkg --root="$root" --force-script-chrootless --force-depends)
-  if [ "$(id -u)" -ne 0 ]; then cmd=(fakeroot "${cmd[@]}" --force-not-root); fi
+  if [ "$(id -u)" -ne 0 ]; then
+    # fakeroot preloads itself ahead of a sanitizer build's runtime.
+    cmd=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
+         fakeroot "${cmd[@]}" --force-not-root)
+  fi
   "${cmd[@]}" "$@" >>"$work/dpkg.log" 2>&1
 }
 status() { dpkg --root="$root" -s kavro 2>/dev/null | sed -n 's/^Status: //p'; }
