@@ -1,7 +1,9 @@
 #pragma once
 // Every path of the system lives under one prefix, like a Windows installation under its
 // drive. KV_PREFIX set: everything below it. Unset: a root process uses /run/kavro and
-// /var/lib/kavro, a user process $XDG_RUNTIME_DIR/kavro and ~/.local/share/kavro.
+// /var/lib/kavro, a user process $XDG_RUNTIME_DIR/kavro and ~/.local/share/kavro. Pipes,
+// driver devices and service status belong to the machine, as on Windows: every process
+// finds them under /run/kavro.
 #include <string>
 
 namespace kv {
@@ -13,13 +15,14 @@ class CPaths {
   // All folders below one prefix (tests, the demo).
   static CPaths UnderPrefix(const std::string& prefix);
 
-  const std::string& RunDir() const { return m_sRunDir; }          // sockets, locks, status
+  const std::string& RunDir() const { return m_sRunDir; }          // locks, per-session files
+  const std::string& MachineRunDir() const { return m_sMachineRunDir; }  // pipes, devices, status
   const std::string& MachineDir() const { return m_sMachineDir; }  // HKLM/HKCR hive, units
   const std::string& UserDir() const { return m_sUserDir; }        // HKCU hive
 
-  // "\\.\pipe\NAME" -> RunDir()/pipe/NAME. Any other text is taken as the bare NAME.
+  // "\\.\pipe\NAME" -> MachineRunDir()/pipe/NAME. Any other text is taken as the bare NAME.
   std::string PipePath(const std::string& windowsName) const;
-  // "\\.\NAME" -> RunDir()/dev/NAME. Any other text is taken as the bare NAME.
+  // "\\.\NAME" -> MachineRunDir()/dev/NAME. Any other text is taken as the bare NAME.
   std::string DevicePath(const std::string& windowsName) const;
   std::string LockPath(const std::string& name) const;  // RunDir()/lock/NAME
   std::string HidDir() const;                          // RunDir()/hid
@@ -36,6 +39,7 @@ class CPaths {
 
  private:
   std::string m_sRunDir;
+  std::string m_sMachineRunDir;
   std::string m_sMachineDir;
   std::string m_sUserDir;
 };

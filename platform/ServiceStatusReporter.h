@@ -1,6 +1,6 @@
 #pragma once
 // Where a service's state goes, and where others read it (QueryServiceStatus). Posix: the
-// status file RunDir()/svc/NAME.status holding "STATE PID", and, when systemd started the
+// status file MachineRunDir()/svc/NAME.status holding "STATE PID", and, when systemd started the
 // process (NOTIFY_SOCKET), an sd_notify datagram for each change.
 #include <cstdint>
 #include <mutex>

@@ -25,6 +25,51 @@ std::string Quote(const std::string& text) {
   return out + "\"";
 }
 
+// What the service may reach when systemd runs it: its pipes and status under /run/kavro,
+// its hive under /var/lib/kavro, the driver's device (the stand-in's endpoint below
+// /run/kavro, or a character device of the kvtpd driver) and local sockets; nothing of the
+// network, the kernel's settings or any capability. Users stay visible as themselves
+// (no PrivateUsers=): the pipes refuse the guest account by the peer's uid, and in a user
+// namespace every other user would look like that account. packaging/systemd/pansvc.service
+// carries the same lines.
+constexpr const char* kHardening[] = {
+    "Restart=on-failure",
+    "RestartSec=2s",
+    "RuntimeDirectory=kavro",
+    "RuntimeDirectoryPreserve=yes",
+    "StateDirectory=kavro",
+    "UMask=0022",
+    "CapabilityBoundingSet=",
+    "NoNewPrivileges=yes",
+    "ProtectSystem=strict",
+    "ProtectHome=tmpfs",
+    "PrivateTmp=yes",
+    "PrivateNetwork=yes",
+    "IPAddressDeny=any",
+    "RestrictAddressFamilies=AF_UNIX",
+    "DevicePolicy=closed",
+    "DeviceAllow=char-kvtpd rw",
+    "ProtectKernelTunables=yes",
+    "ProtectKernelModules=yes",
+    "ProtectKernelLogs=yes",
+    "ProtectControlGroups=yes",
+    "ProtectClock=yes",
+    "ProtectHostname=yes",
+    "ProtectProc=invisible",
+    "ProcSubset=pid",
+    "PrivateMounts=yes",
+    "RestrictNamespaces=yes",
+    "RestrictRealtime=yes",
+    "RestrictSUIDSGID=yes",
+    "LockPersonality=yes",
+    "MemoryDenyWriteExecute=yes",
+    "RemoveIPC=yes",
+    "SystemCallArchitectures=native",
+    "SystemCallFilter=@system-service",
+    "SystemCallFilter=~@privileged @resources",
+    "SystemCallErrorNumber=EPERM",
+};
+
 }  // namespace
 
 CServiceInstaller::CServiceInstaller(ServiceInstallerContext context) : m_ctx(std::move(context)) {
@@ -50,7 +95,14 @@ std::string CServiceInstaller::UnitText() const {
   text += "[Service]\nType=notify\nNotifyAccess=main\n";
   text += "Environment=KV_SERVICE_MANAGER=1\n";
   if (!m_ctx.m_sPrefix.empty()) text += "Environment=" + Quote("KV_PREFIX=" + m_ctx.m_sPrefix) + "\n";
-  text += "ExecStart=" + Quote(m_ctx.m_sImagePath) + "\n\n";
+  text += "ExecStart=" + Quote(m_ctx.m_sImagePath) + "\n";
+  for (const char* line : kHardening) text += std::string(line) + "\n";
+  // A program or prefix outside the system's folders (a build folder, a test prefix under
+  // /tmp or a home) would be hidden or read-only behind the lines above.
+  if (!m_ctx.m_sPrefix.empty()) text += "BindPaths=" + Quote(m_ctx.m_sPrefix) + "\n";
+  std::string folder = std::filesystem::path(m_ctx.m_sImagePath).parent_path().string();
+  if (folder.rfind("/usr/", 0) != 0) text += "BindReadOnlyPaths=" + Quote(folder) + "\n";
+  text += "\n";
   text += "[Install]\nWantedBy=multi-user.target\n";
   return text;
 }

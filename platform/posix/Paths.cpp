@@ -37,6 +37,7 @@ std::string BareName(const std::string& windowsName, const std::string& prefix) 
 CPaths CPaths::UnderPrefix(const std::string& prefix) {
   CPaths p;
   p.m_sRunDir = prefix + "/run";
+  p.m_sMachineRunDir = p.m_sRunDir;
   p.m_sMachineDir = prefix + "/machine";
   p.m_sUserDir = prefix + "/user";
   return p;
@@ -45,6 +46,7 @@ CPaths CPaths::UnderPrefix(const std::string& prefix) {
 CPaths CPaths::FromEnvironment() {
   if (const char* prefix = std::getenv("KV_PREFIX"); prefix && *prefix) return UnderPrefix(prefix);
   CPaths p;
+  p.m_sMachineRunDir = "/run/kavro";
   if (geteuid() == 0) {
     p.m_sRunDir = "/run/kavro";
     p.m_sMachineDir = "/var/lib/kavro";
@@ -65,11 +67,11 @@ CPaths CPaths::FromEnvironment() {
 }
 
 std::string CPaths::PipePath(const std::string& windowsName) const {
-  return m_sRunDir + "/pipe/" + BareName(windowsName, "\\\\.\\pipe\\");
+  return m_sMachineRunDir + "/pipe/" + BareName(windowsName, "\\\\.\\pipe\\");
 }
 
 std::string CPaths::DevicePath(const std::string& windowsName) const {
-  return m_sRunDir + "/dev/" + BareName(windowsName, "\\\\.\\");
+  return m_sMachineRunDir + "/dev/" + BareName(windowsName, "\\\\.\\");
 }
 
 std::string CPaths::LockPath(const std::string& name) const {

@@ -22,7 +22,7 @@ std::string CServiceStatusReporter::StatusPath(const CPaths& paths, const std::s
   std::string bare;
   for (char c : name)
     if (c != '/' && c != '\\') bare += c;
-  return paths.RunDir() + "/svc/" + bare + ".status";
+  return paths.MachineRunDir() + "/svc/" + bare + ".status";
 }
 
 bool CServiceStatusReporter::StartedByServiceManager() {
@@ -32,7 +32,7 @@ bool CServiceStatusReporter::StartedByServiceManager() {
 }
 
 uint32_t CServiceStatusReporter::Register() {
-  if (!CPaths::EnsureDirectory(m_paths.RunDir() + "/svc")) return ERROR_CODE_ACCESS_DENIED;
+  if (!CPaths::EnsureDirectory(m_paths.MachineRunDir() + "/svc")) return ERROR_CODE_ACCESS_DENIED;
   return ERROR_CODE_SUCCESS;
 }
 

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   CStopSignals stopSignals;
 
   CPaths paths = CPaths::FromEnvironment();
-  CPaths::EnsureDirectory(paths.RunDir() + "/dev");
+  CPaths::EnsureDirectory(paths.MachineRunDir() + "/dev");
   CKvtpdModel model;
   model.SetInfo(options.m_sVersion, options.m_uWords[0], options.m_uWords[1], options.m_uWords[2]);
   CKvtpdEndpoint endpoint(paths, options.m_sDevice, model);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Paths.h"
+#include "tests/platform/ForkedChild.h"
 
 namespace kv {
 namespace {
@@ -17,6 +18,7 @@ const char kGuidName[] = "{A9898F7B-CD8F-42A8-A235-30478B75FEA1}";
 TEST(Paths, FoldersUnderPrefix) {
   CPaths p = CPaths::UnderPrefix("/tmp/kvp");
   EXPECT_EQ(p.RunDir(), "/tmp/kvp/run");
+  EXPECT_EQ(p.MachineRunDir(), "/tmp/kvp/run");
   EXPECT_EQ(p.MachineDir(), "/tmp/kvp/machine");
   EXPECT_EQ(p.UserDir(), "/tmp/kvp/user");
   EXPECT_EQ(p.MachineHivePath(), "/tmp/kvp/machine/registry.db");
@@ -104,6 +106,28 @@ TEST(Paths, EnvironmentPrefixIsHonoured) {
   } else {
     unsetenv("KV_PREFIX");
   }
+}
+
+// Pipes, driver devices and the service status belong to the machine: a user's tray
+// program must find the service's pipe where the service (root) serves it, while its locks
+// and session files stay in the user's own runtime folder.
+TEST(Paths, UsersFindTheMachineObjectsWhereRootServesThem) {
+  test::CForkedChild child([] {
+    unsetenv("KV_PREFIX");
+    setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+    setenv("HOME", "/home/someone", 1);
+    CPaths root = CPaths::FromEnvironment();
+    if (geteuid() == 0 && (root.RunDir() != "/run/kavro" || root.MachineRunDir() != "/run/kavro")) return 1;
+    if (geteuid() == 0 && setuid(65534) != 0) return 2;
+    CPaths user = CPaths::FromEnvironment();
+    if (user.RunDir() != "/run/user/4242/kavro") return 3;
+    if (user.LockPath("KV_TOUCH_PANEL_DRIVER") != "/run/user/4242/kavro/lock/KV_TOUCH_PANEL_DRIVER") return 4;
+    if (user.PipePath("\\\\.\\pipe\\P") != "/run/kavro/pipe/P") return 5;
+    if (user.DevicePath("\\\\.\\kvtpd700") != "/run/kavro/dev/kvtpd700") return 6;
+    if (user.MachineRunDir() != "/run/kavro" || user.UserDir() != "/home/someone/.local/share/kavro") return 7;
+    return 0;
+  });
+  EXPECT_EQ(child.Wait(), 0);
 }
 
 TEST(Paths, ProgramDirectoryIsWhereTheTestRuns) {
