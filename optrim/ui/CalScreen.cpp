@@ -364,6 +364,7 @@ void CCalScreen::ResendBackup() {
 
 void CCalScreen::ApplyAndWriteFlash() {
   m_bBusy = true;
+  m_view.Changed();  // the panel goes before the question comes
   const MsgAnswer answer =
       m_boxes.Show(Caption(), m_strings.Get(optrim_str::FLASH_QUESTION), MSG_ICON_WARNING,
                    MSG_BUTTONS_YES_NO);
