@@ -183,8 +183,6 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
       if (v[0] == 1 && !m_bInBracket) {  // each bracket comes twice: the second is a no-op
         m_bInBracket = true;
         m_uploading = m_current;
-        m_uploading.m_basic.clear();
-        m_uploading.m_precise.clear();
       } else if (v[0] == 0 && m_bInBracket) {
         m_bInBracket = false;
         m_current = m_uploading;
@@ -196,8 +194,18 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
     case ']':
       for (size_t i = 0; i < 3; ++i) t.m_angle[i] = static_cast<int16_t>(Get16(v + 2 * i));
       break;
-    case '^': t.m_uPreciseCols = v[0]; t.m_uPreciseRows = v[1]; break;
-    case '`': t.m_uBasicCols = v[0]; t.m_uBasicRows = v[1]; break;
+    // A new size starts that table afresh; the other table keeps what it holds, so a host
+    // that uploads both in two brackets leaves both behind.
+    case '^':
+      t.m_uPreciseCols = v[0];
+      t.m_uPreciseRows = v[1];
+      if (m_bInBracket) t.m_precise.clear();
+      break;
+    case '`':
+      t.m_uBasicCols = v[0];
+      t.m_uBasicRows = v[1];
+      if (m_bInBracket) t.m_basic.clear();
+      break;
     case 'b':
       t.m_minX = static_cast<int16_t>(Get16(v));
       t.m_minY = static_cast<int16_t>(Get16(v + 2));
