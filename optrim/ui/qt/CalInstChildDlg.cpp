@@ -40,6 +40,8 @@ void CCalInstChildDlg::Rebuild(const CCalInstPanel& panel) {
     m_labels.push_back(MakeLabel(line));
     m_pLayout->addWidget(m_labels.back());
     SetLine(m_labels.size() - 1, line);
+    // Shown now, not later by the layout, so the panel's size below counts them.
+    m_labels.back()->show();
   }
   if (panel.HasButtons()) {
     static constexpr PanelCommand COMMANDS[] = {PANEL_COMMAND_APPLY, PANEL_COMMAND_RECALIBRATE,
@@ -54,6 +56,7 @@ void CCalInstChildDlg::Rebuild(const CCalInstPanel& panel) {
       connect(b, &QPushButton::clicked, this, [this, command] { m_sink(command); });
       m_buttons.push_back(b);
       m_pLayout->addWidget(b);
+      b->show();
     }
   }
   setFixedWidth(CCalInstPanel::Width(panel.Type()));

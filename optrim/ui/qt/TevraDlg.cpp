@@ -63,14 +63,14 @@ CTevraDlg::~CTevraDlg() {
 
 void CTevraDlg::BuildButtons() {
   auto* grid = new QGridLayout(this);
-  grid->addWidget(m_pLog, 0, 0, 1, 3);
+  grid->addWidget(m_pLog, 0, 0, 1, 2);
   int n = 0;
   for (const ButtonSpec& spec : BUTTONS) {
     auto* b = new QPushButton(QString::fromStdString(m_context.strings.Get(spec.caption)), this);
     b->setObjectName(QString::number(spec.id));
     b->setAutoDefault(false);
     b->setMinimumHeight(32);
-    grid->addWidget(b, 1 + n / 3, n % 3);
+    grid->addWidget(b, 1 + n / 2, n % 2);
     ++n;
     const int id = spec.id;
     connect(b, &QPushButton::clicked, this, [this, id] {
@@ -89,7 +89,7 @@ void CTevraDlg::BuildButtons() {
       }
     });
   }
-  grid->addWidget(m_pAutoExitOff, 3, 0, 1, 3);
+  grid->addWidget(m_pAutoExitOff, 4, 0, 1, 2);
 }
 
 void CTevraDlg::Start() {
