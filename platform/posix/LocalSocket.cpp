@@ -80,7 +80,7 @@ std::string ParentDir(const std::string& path) {
 
 uint32_t PrepareEndpointDir(const std::string& dir) {
   errno = 0;
-  if (!CPaths::EnsureDirectory(dir, 0755)) return errno ? ErrnoToSystemError(errno) : ERROR_CODE_ACCESS_DENIED;
+  if (!CPaths::EnsureDirectory(dir, 0755)) return ErrnoToSystemError(errno, ErrnoCall::MAKE_DIRECTORY);
   struct stat st;
   if (lstat(dir.c_str(), &st) != 0) return ErrnoToSystemError(errno);
   if (!S_ISDIR(st.st_mode)) return ERROR_CODE_ACCESS_DENIED;

@@ -35,7 +35,7 @@ uint32_t CNamedMutex::Create(const CPaths& paths, const std::string& name) {
   CUniqueFd fd(OpenLock(path, true));
   if (!fd.Valid()) return ErrnoToSystemError(errno);
   if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-    return errno == EWOULDBLOCK ? ERROR_CODE_ALREADY_EXISTS : ErrnoToSystemError(errno);
+    return ErrnoToSystemError(errno, ErrnoCall::MUTEX_LOCK);
   m_iFd = fd.Release();
   return ERROR_CODE_SUCCESS;
 }

@@ -62,7 +62,7 @@ uint32_t CPipeServer::Create() {
   CUniqueFd owner(OpenPublicLockFile(d.m_sPath + ".server"));
   if (!owner.Valid()) return ErrnoToSystemError(errno);
   if (flock(owner.Get(), LOCK_EX | LOCK_NB) != 0)
-    return errno == EWOULDBLOCK ? ERROR_CODE_PIPE_BUSY : ErrnoToSystemError(errno);
+    return ErrnoToSystemError(errno, ErrnoCall::PIPE_LOCK);
   CUniqueFd slot(OpenPublicLockFile(d.m_sPath + ".client"));
   if (!slot.Valid()) return ErrnoToSystemError(errno);
 
