@@ -58,9 +58,9 @@ PollResult WaitReady(int fd, short events, int stopFd, int timeoutMs, short* rev
   }
 }
 
-int OpenPublicLockFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd >= 0) fchmod(fd, 0644);
+CUniqueFd OpenPublicLockFile(const std::string& path) {
+  CUniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+  if (fd.Valid()) fchmod(fd.Get(), 0644);
   return fd;
 }
 
