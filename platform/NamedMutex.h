@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Paths.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace kv {
 
@@ -21,10 +22,10 @@ class CNamedMutex {
   // True when some owner holds the name (OpenMutex succeeding).
   static bool Exists(const CPaths& paths, const std::string& name);
   void Close();
-  bool Owned() const { return m_iFd >= 0; }
+  bool Owned() const { return m_fd.Valid(); }
 
  private:
-  int m_iFd = -1;
+  CUniqueFd m_fd;
 };
 
 }  // namespace kv

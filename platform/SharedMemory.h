@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Paths.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace kv {
 
@@ -37,7 +38,7 @@ class CSharedMemory {
   size_t m_uSize = 0;
   bool m_bCreated = false;
   std::string m_sShmName;
-  int m_iFd = -1;  // kept open: its shared lock marks this process as a user
+  CUniqueFd m_fd;  // kept open: its shared lock marks this process as a user
 };
 
 }  // namespace kv

@@ -1,11 +1,10 @@
 #include "service/PipeThread.h"
 
-#include <pwd.h>
-
 #include <array>
 #include <chrono>
 
 #include "common/SystemError.h"
+#include "platform/Accounts.h"
 #include "service/RequestFrame.h"
 
 namespace kv {
@@ -19,14 +18,7 @@ CPipeThread::~CPipeThread() {
   Join();
 }
 
-int64_t CPipeThread::GuestUid() {
-  passwd entry;
-  passwd* found = nullptr;
-  std::array<char, 4096> scratch;
-  if (getpwnam_r("nobody", &entry, scratch.data(), scratch.size(), &found) != 0 || !found)
-    return -1;
-  return found->pw_uid;
-}
+int64_t CPipeThread::GuestUid() { return GuestAccountUid(); }
 
 uint32_t CPipeThread::Start() {
   uint32_t rc = m_server.Create();

@@ -1,12 +1,10 @@
 #include "service/ServiceInstaller.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 #include "common/SystemError.h"
+#include "platform/Processes.h"
 #include "platform/ServiceStatusReporter.h"
 #include "service/ServiceNames.h"
 
@@ -180,10 +178,7 @@ void CServiceInstaller::StopRunningService() {
       state == SERVICE_STATE_STOPPED)
     return;
   // Only a process that is this program: a stale pid may belong to anyone by now.
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
-  auto image = std::filesystem::weakly_canonical(m_ctx.m_sImagePath, ec);
-  if (!ec && exe == image && static_cast<pid_t>(pid) != getpid()) kill(static_cast<pid_t>(pid), SIGTERM);
+  if (IsOtherProcessOfImage(pid, m_ctx.m_sImagePath)) AskProcessToEnd(pid);
 }
 
 bool CServiceInstaller::Uninstall() {

@@ -28,12 +28,10 @@ bool FillAddress(const std::string& path, sockaddr_un* addr) {
 // True when a live server answers at the address. Non-blocking, so that a live one with a
 // full backlog counts as live instead of keeping us waiting.
 bool SomeoneListens(const sockaddr_un& addr) {
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return false;
-  int rc = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-  bool live = rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
-  close(fd);
-  return live;
+  CUniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd.Valid()) return false;
+  int rc = connect(fd.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+  return rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
 }
 
 bool HasControlByte(const std::string& line) {
@@ -50,11 +48,14 @@ CControlChannelServer::CControlChannelServer(Handler handler, size_t maxLine)
 CControlChannelServer::~CControlChannelServer() { Stop(); }
 
 uint32_t CControlChannelServer::Start(const std::string& path) {
-  if (m_iListen >= 0) return ERROR_CODE_ALREADY_EXISTS;
+  if (m_listen.Valid()) return ERROR_CODE_ALREADY_EXISTS;
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) return ERROR_CODE_INVALID_PARAMETER;
   if (SomeoneListens(addr)) return ERROR_CODE_ALREADY_EXISTS;
-  if (pipe2(m_wake, O_CLOEXEC) != 0) return ERROR_CODE_GEN_FAILURE;
+  int wake[2];
+  if (pipe2(wake, O_CLOEXEC) != 0) return ERROR_CODE_GEN_FAILURE;
+  m_wakeRead.Reset(wake[0]);
+  m_wakeWrite.Reset(wake[1]);
   // Replaces a socket left by one that died; the name appears only once it listens.
   CUniqueFd listener;
   uint32_t rc = ListenLocal(path, 0600, static_cast<int>(MAX_CLIENTS), &listener, SOCK_STREAM);
@@ -62,7 +63,7 @@ uint32_t CControlChannelServer::Start(const std::string& path) {
     Stop();
     return rc;
   }
-  m_iListen = listener.Release();
+  m_listen = std::move(listener);
   m_sPath = path;
   m_thread = std::thread([this] { Run(); });
   return ERROR_CODE_SUCCESS;
@@ -71,13 +72,12 @@ uint32_t CControlChannelServer::Start(const std::string& path) {
 void CControlChannelServer::Stop() {
   if (m_thread.joinable()) {
     char c = 1;
-    (void)!write(m_wake[1], &c, 1);
+    (void)!write(m_wakeWrite.Get(), &c, 1);
     m_thread.join();
   }
-  for (int* fd : {&m_iListen, &m_wake[0], &m_wake[1]}) {
-    if (*fd >= 0) close(*fd);
-    *fd = -1;
-  }
+  m_listen.Reset();
+  m_wakeRead.Reset();
+  m_wakeWrite.Reset();
   if (!m_sPath.empty()) unlink(m_sPath.c_str());
   m_sPath.clear();
 }
@@ -85,10 +85,10 @@ void CControlChannelServer::Stop() {
 void CControlChannelServer::Run() {
   std::vector<Client> clients;
   for (;;) {
-    std::vector<pollfd> fds{{m_wake[0], POLLIN, 0}, {m_iListen, POLLIN, 0}};
+    std::vector<pollfd> fds{{m_wakeRead.Get(), POLLIN, 0}, {m_listen.Get(), POLLIN, 0}};
     // A client with replies still to take is not read from: it holds up only itself.
     for (const Client& c : clients)
-      fds.push_back({c.m_iFd, static_cast<short>(c.m_sOut.empty() ? POLLIN : POLLOUT), 0});
+      fds.push_back({c.m_fd.Get(), static_cast<short>(c.m_sOut.empty() ? POLLIN : POLLOUT), 0});
     if (poll(fds.data(), fds.size(), -1) < 0) {
       if (errno == EINTR) continue;
       break;
@@ -98,32 +98,27 @@ void CControlChannelServer::Run() {
       if (!fds[i].revents) continue;
       Client& c = clients[i - 2];
       bool keep = c.m_sOut.empty() ? Read(&c) : (Flush(&c) && Serve(&c));
-      if (!keep) {
-        close(c.m_iFd);
-        c.m_iFd = -1;
-      }
+      if (!keep) c.m_fd.Reset();
     }
-    std::erase_if(clients, [](const Client& c) { return c.m_iFd < 0; });
+    std::erase_if(clients, [](const Client& c) { return !c.m_fd.Valid(); });
     if (fds[1].revents & POLLIN) Accept(&clients);
   }
-  for (const Client& c : clients) close(c.m_iFd);
 }
 
 void CControlChannelServer::Accept(std::vector<Client>* clients) {
-  int fd = accept4(m_iListen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (fd < 0) return;
+  CUniqueFd fd(accept4(m_listen.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  if (!fd.Valid()) return;
   if (clients->size() >= MAX_CLIENTS) {
     static const char busy[] = "error too many clients\n";
-    (void)!send(fd, busy, sizeof busy - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-    close(fd);
+    (void)!send(fd.Get(), busy, sizeof busy - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
     return;
   }
-  clients->push_back({fd, {}, {}, false});
+  clients->push_back({std::move(fd), {}, {}, false});
 }
 
 bool CControlChannelServer::Read(Client* c) {
   char chunk[4096];
-  ssize_t n = recv(c->m_iFd, chunk, sizeof chunk, 0);
+  ssize_t n = recv(c->m_fd.Get(), chunk, sizeof chunk, 0);
   if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
   if (n == 0) return false;  // gone; what it left unfinished is not a command
   c->m_sIn.append(chunk, static_cast<size_t>(n));
@@ -168,7 +163,7 @@ void CControlChannelServer::Reply(Client* c, const std::string& reply) {
 
 bool CControlChannelServer::Flush(Client* c) {
   while (!c->m_sOut.empty()) {
-    ssize_t n = send(c->m_iFd, c->m_sOut.data(), c->m_sOut.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    ssize_t n = send(c->m_fd.Get(), c->m_sOut.data(), c->m_sOut.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
     if (n <= 0) return false;

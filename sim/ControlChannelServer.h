@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/posix/UniqueFd.h"
+
 namespace kv {
 
 class CControlChannelServer {
@@ -43,7 +45,7 @@ class CControlChannelServer {
 
  private:
   struct Client {
-    int m_iFd = -1;
+    CUniqueFd m_fd;
     std::string m_sIn;   // the unfinished line
     std::string m_sOut;  // the part of a reply the socket did not take yet
     bool m_bHangUp = false;  // close once m_sOut is out
@@ -59,8 +61,8 @@ class CControlChannelServer {
   Handler m_handler;
   size_t m_uMaxLine;
   std::string m_sPath;
-  int m_iListen = -1;
-  int m_wake[2] = {-1, -1};
+  CUniqueFd m_listen;
+  CUniqueFd m_wakeRead, m_wakeWrite;  // a pipe: a byte in it ends the thread
   std::thread m_thread;
 };
 

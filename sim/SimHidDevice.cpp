@@ -48,7 +48,7 @@ CSimHidDevice::CSimHidDevice(const CPaths& paths, SimHidDescriptor descriptor,
                                               collection, m_descriptor.m_sName);
   m_sEndpoint = SimHidEndpointFile(m_sDir, m_descriptor.m_sName);
   m_sDescriptorFile = SimHidDescriptorFile(m_sDir, m_descriptor.m_sName);
-  m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  m_wakeFd.Reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   m_thread = std::thread([this] { ServiceLoop(); });
 }
 
@@ -59,12 +59,11 @@ CSimHidDevice::~CSimHidDevice() {
   }
   Wake();
   if (m_thread.joinable()) m_thread.join();
-  if (m_wakeFd >= 0) ::close(m_wakeFd);
 }
 
 void CSimHidDevice::Wake() {
   uint64_t one = 1;
-  ssize_t n = write(m_wakeFd, &one, sizeof one);
+  ssize_t n = write(m_wakeFd.Get(), &one, sizeof one);
   (void)n;  // a counter already at its maximum wakes the loop just as well
 }
 
@@ -144,14 +143,13 @@ bool CSimHidDevice::DoPlug() {
     if (m_sEndpoint.size() >= sizeof addr.sun_path) return false;
     std::memcpy(addr.sun_path, m_sEndpoint.c_str(), m_sEndpoint.size() + 1);
     unlink(m_sEndpoint.c_str());  // left by a dead owner
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 16) != 0) {
-      ::close(fd);
+    CUniqueFd fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd.Valid()) return false;
+    if (bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(fd.Get(), 16) != 0)
       return false;
-    }
     chmod(m_sEndpoint.c_str(), 0666);
-    m_listenFd = fd;
+    m_listenFd = std::move(fd);
   }
   // Written under a temporary name and renamed, so enumeration never reads half a file.
   std::string tmp = m_sDescriptorFile + ".tmp";
@@ -177,12 +175,10 @@ void CSimHidDevice::DoUnplug() {
   // Only our own files: a successor of the same name may already have replaced them.
   if (AnnouncedOwner(m_sDescriptorFile, m_descriptor.m_sName) == m_descriptor.m_uOwnerPid)
     unlink(m_sDescriptorFile.c_str());
-  if (m_listenFd >= 0) {
-    ::close(m_listenFd);
-    m_listenFd = -1;
+  if (m_listenFd.Valid()) {
+    m_listenFd.Reset();
     unlink(m_sEndpoint.c_str());
   }
-  for (int fd : m_clients) ::close(fd);
   m_clients.clear();
   m_backlog.clear();
   std::lock_guard<std::mutex> lock(m_mutex);
@@ -278,21 +274,23 @@ void CSimHidDevice::ServiceLoop() {
       }
     }
     for (auto& frame : due)
-      for (int fd : m_clients) SendFrame(fd, frame);
+      for (const CUniqueFd& client : m_clients) SendFrame(client.Get(), frame);
 
     std::vector<pollfd> fds;
-    fds.push_back({m_wakeFd, POLLIN, 0});
-    if (m_listenFd >= 0) fds.push_back({m_listenFd, POLLIN, 0});
+    fds.push_back({m_wakeFd.Get(), POLLIN, 0});
+    if (m_listenFd.Valid()) fds.push_back({m_listenFd.Get(), POLLIN, 0});
     size_t firstClient = fds.size();
-    for (int fd : m_clients)
+    for (const CUniqueFd& client : m_clients) {
+      const int fd = client.Get();
       fds.push_back({fd, static_cast<short>(m_backlog.count(fd) ? POLLIN | POLLOUT : POLLIN), 0});
+    }
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
       break;
     }
     if (fds[0].revents & POLLIN) {
       uint64_t v;
-      ssize_t n = read(m_wakeFd, &v, sizeof v);
+      ssize_t n = read(m_wakeFd.Get(), &v, sizeof v);
       (void)n;
     }
     std::vector<int> closed;
@@ -311,17 +309,17 @@ void CSimHidDevice::ServiceLoop() {
     }
     // A handler may have unplugged the device meanwhile; only close what is still ours.
     for (int fd : closed) {
-      auto it = std::find(m_clients.begin(), m_clients.end(), fd);
+      auto it = std::find_if(m_clients.begin(), m_clients.end(),
+                             [fd](const CUniqueFd& client) { return client.Get() == fd; });
       if (it == m_clients.end()) continue;
-      ::close(fd);
       m_clients.erase(it);
       m_backlog.erase(fd);
     }
-    if (m_listenFd >= 0 && firstClient == 2 && (fds[1].revents & POLLIN)) {
-      int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-      if (fd >= 0) {
-        m_clients.push_back(fd);
-        SendFrame(fd, {SIM_HID_HELLO});
+    if (m_listenFd.Valid() && firstClient == 2 && (fds[1].revents & POLLIN)) {
+      CUniqueFd client(accept4(m_listenFd.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+      if (client.Valid()) {
+        SendFrame(client.Get(), {SIM_HID_HELLO});
+        m_clients.push_back(std::move(client));
       }
     }
     std::lock_guard<std::mutex> lock(m_mutex);

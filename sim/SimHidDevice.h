@@ -20,6 +20,7 @@
 
 #include "platform/Paths.h"
 #include "platform/posix/SimHidDescriptor.h"
+#include "platform/posix/UniqueFd.h"
 #include "sim/SimHidHandler.h"
 
 namespace kv {
@@ -75,11 +76,11 @@ class CSimHidDevice {
   std::string m_sDir;
   std::string m_sEndpoint;
   std::string m_sDescriptorFile;
-  int m_wakeFd = -1;  // eventfd
+  CUniqueFd m_wakeFd;  // eventfd
 
   // Owned by the service thread.
-  int m_listenFd = -1;
-  std::vector<int> m_clients;
+  CUniqueFd m_listenFd;
+  std::vector<CUniqueFd> m_clients;
   // Frames a host's socket had no room for yet, oldest first: a USB device holds its
   // reports until the host controller polls, it does not throw them away. Bounded, so a
   // host that stopped reading altogether cannot make us grow without limit.

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "common/SensorCommands.h"
+
 namespace kv {
 
 using SensorCommand = std::array<uint8_t, 8>;
@@ -15,6 +17,5 @@ constexpr uint8_t AddressByte(uint8_t index, uint8_t target, uint8_t sub) {
 }
 
 constexpr uint8_t SENSOR_TARGET_WHOLE = 4;
-constexpr uint8_t SENSOR_READ_MARKER = 0x01;
 
 }  // namespace kv

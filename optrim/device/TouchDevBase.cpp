@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/LittleEndian.h"
+#include "common/SensorCommands.h"
 #include "common/SystemError.h"
 
 namespace kv {
@@ -12,26 +13,26 @@ namespace {
 // Command code of each parameter key.
 uint8_t KeyCommand(uint8_t key) {
   switch (key) {
-    case 1: return 'E';
-    case 2: return 'F';
-    case 3: return 'G';
-    case 4: return 'H';
-    case 5: return 'I';
-    case 6: return 'J';
-    case 7: return 'D';
-    case 8: return 'K';
-    case 9: return 'f';
-    case 13: return 'L';
-    case 14: return 'g';
-    case 15: return 'h';
-    case 16: return 'i';
-    case 17: return 'j';
-    case 18: return 'M';
-    case 19: return 'N';
-    case 20: return 'O';
-    case 21: return 'P';
-    case 22: return 'Q';
-    case 23: return 'p';
+    case 1: return SENSOR_GAIN;
+    case 2: return SENSOR_OFFSET;
+    case 3: return SENSOR_INTEGRATION_WIDTH;
+    case 4: return SENSOR_VERTICAL_SMOOTHER;
+    case 5: return SENSOR_HORIZONTAL_REVERSE;
+    case 6: return SENSOR_VERTICAL_REVERSE;
+    case 7: return SENSOR_LED_OFF;
+    case 8: return SENSOR_INTERVAL;
+    case 9: return SENSOR_KEY9;
+    case 13: return SENSOR_CALC_WORD_0;
+    case 14: return SENSOR_CALC_WORD_1;
+    case 15: return SENSOR_CALC_WORD_2;
+    case 16: return SENSOR_CALC_WORD_3;
+    case 17: return SENSOR_CALC_WORD_4;
+    case 18: return SENSOR_FIRST_PIXEL;
+    case 19: return SENSOR_LAST_PIXEL;
+    case 20: return SENSOR_VERTICAL_POSITION;
+    case 21: return SENSOR_LIMIT_1;
+    case 22: return SENSOR_LIMIT_2;
+    case 23: return SENSOR_OFFSET_CORRECTION;
     default: return 0;
   }
 }
@@ -84,7 +85,7 @@ CTouchDevBase::~CTouchDevBase() { Disconnect(); }
 void CTouchDevBase::Disconnect() {
   if (m_pPort) {
     SetMode(0);
-    if (m_bCalibrated) SendCommand({0x04, 0, 0});
+    if (m_bCalibrated) SendCommand({SENSOR_CALIBRATION_DONE, 0, 0});
   }
   StopInputThread();
   DestroyPort();
@@ -108,7 +109,7 @@ int CTouchDevBase::ConnectCommon() {
     m_pPort = std::move(port);
   }
   SensorCommand ready{};
-  if (ReadValue(&ready, 'e', 0, SENSOR_TARGET_WHOLE, 0) && ready[2] == 0) {
+  if (ReadValue(&ready, SENSOR_READY, 0, SENSOR_TARGET_WHOLE, 0) && ready[2] == 0) {
     DestroyPort();
     return CONNECT_NOT_READY;
   }
@@ -140,7 +141,7 @@ bool CTouchDevBase::ReadValue(SensorCommand* out, uint8_t code, uint8_t index, u
 bool CTouchDevBase::ReadTableCell(SensorCommand* out, uint8_t code, uint8_t column, uint8_t row,
                                   uint8_t sub) {
   out->fill(0);
-  if (!m_pPort || (code != 'a' && code != '_')) return false;
+  if (!m_pPort || (code != SENSOR_BASIC_CELL && code != SENSOR_PRECISE_CELL)) return false;
   SensorCommand request{SENSOR_READ_MARKER, code, static_cast<uint8_t>((sub & 3) << 3), column,
                         row};
   SensorCommand answer{};
@@ -192,7 +193,7 @@ bool CTouchDevBase::ReadCameraRecords() {
   bool ok = true;
   for (uint8_t c = 0; c < m_model.m_uCameraCount && c < 3; ++c) {
     SensorCommand b{}, a{};
-    if (ReadValue(&b, 'B', 0, c, 0)) {
+    if (ReadValue(&b, SENSOR_CAMERA_RECORD_B, 0, c, 0)) {
       m_cameras[c].gain = b[2];
       m_cameras[c].offset = b[3];
       m_cameras[c].integWidth = b[4];
@@ -201,7 +202,7 @@ bool CTouchDevBase::ReadCameraRecords() {
     } else {
       ok = false;
     }
-    if (ReadValue(&a, 'A', 0, c, 0)) {
+    if (ReadValue(&a, SENSOR_CAMERA_RECORD_A, 0, c, 0)) {
       m_cameras[c].word6 = a[2];
       m_cameras[c].vrev = a[3];
     } else {
@@ -213,34 +214,34 @@ bool CTouchDevBase::ReadCameraRecords() {
 
 bool CTouchDevBase::DownloadTables(SensorCalBlock* block) {
   SensorCommand r{};
-  if (!ReadValue(&r, '\\', 0, SENSOR_TARGET_WHOLE, 0)) return false;
+  if (!ReadValue(&r, SENSOR_ANGLE_ENABLE, 0, SENSOR_TARGET_WHOLE, 0)) return false;
   block->angle.bAngleEnb = r[2];
-  if (!ReadValue(&r, ']', 0, SENSOR_TARGET_WHOLE, 0)) return false;
+  if (!ReadValue(&r, SENSOR_ANGLE_DELTAS, 0, SENSOR_TARGET_WHOLE, 0)) return false;
   block->angle.deltaL = ReadI16(&r[2]);
   block->angle.deltaR = ReadI16(&r[4]);
   block->angle.deltaD = ReadI16(&r[6]);
-  if (!ReadValue(&r, '^', 0, SENSOR_TARGET_WHOLE, 0)) return false;
+  if (!ReadValue(&r, SENSOR_PRECISE_SIZE, 0, SENSOR_TARGET_WHOLE, 0)) return false;
   // A size beyond the table's room would index past it: refuse the download.
   if (r[2] > kMaxPreciseCells || r[3] > kMaxPreciseCells) return false;
   block->precise.nx1 = r[2];
   block->precise.ny1 = r[3];
   for (int row = 0; row <= block->precise.ny1; ++row)
     for (int col = 0; col <= block->precise.nx1; ++col) {
-      if (!ReadTableCell(&r, '_', static_cast<uint8_t>(col), static_cast<uint8_t>(row), 0))
+      if (!ReadTableCell(&r, SENSOR_PRECISE_CELL, static_cast<uint8_t>(col), static_cast<uint8_t>(row), 0))
         return false;
       block->precise.At(row, col) = {ReadI16(&r[2]), ReadI16(&r[4])};
     }
-  if (!ReadValue(&r, '`', 0, SENSOR_TARGET_WHOLE, 0)) return false;
+  if (!ReadValue(&r, SENSOR_BASIC_SIZE, 0, SENSOR_TARGET_WHOLE, 0)) return false;
   if (r[2] > kMaxBasicCells || r[3] > kMaxBasicCells) return false;
   block->basic.nx2 = r[2];
   block->basic.ny2 = r[3];
-  if (!ReadValue(&r, 'b', 0, SENSOR_TARGET_WHOLE, 0)) return false;
+  if (!ReadValue(&r, SENSOR_BASIC_MIN, 0, SENSOR_TARGET_WHOLE, 0)) return false;
   block->basic.devMin = {ReadI16(&r[2]), ReadI16(&r[4])};
-  if (!ReadValue(&r, 'c', 0, SENSOR_TARGET_WHOLE, 0)) return false;
+  if (!ReadValue(&r, SENSOR_BASIC_MAX, 0, SENSOR_TARGET_WHOLE, 0)) return false;
   block->basic.devMax = {ReadI16(&r[2]), ReadI16(&r[4])};
   for (int row = 0; row <= block->basic.ny2; ++row)
     for (int col = 0; col <= block->basic.nx2; ++col) {
-      if (!ReadTableCell(&r, 'a', static_cast<uint8_t>(col), static_cast<uint8_t>(row), 0))
+      if (!ReadTableCell(&r, SENSOR_BASIC_CELL, static_cast<uint8_t>(col), static_cast<uint8_t>(row), 0))
         return false;
       block->basic.At(row, col) = {ReadI16(&r[2]), ReadI16(&r[4])};
     }
@@ -255,19 +256,19 @@ void CTouchDevBase::ReadAllParameters() {
     for (uint8_t key : CAMERA_KEYS) ReadKey(key, c);
   ReadCameraRecords();
   for (uint8_t key : {13, 14, 15, 16, 17, 8, 9}) ReadKey(key, 0);
-  // Lens values: 'R' phi0, 'S' cp, 'T' p_h, 'U' theta0, 'V'..'[' a[0]..a[5].
+  // Lens values: phi0, cp, p_h, theta0, then a[0] to a[5], one code each.
   for (uint8_t c = 0; c < 2; ++c) {
     SensorParameter& sp = m_calcParam.sensor[c];
-    for (uint8_t code = 'R'; code <= '['; ++code) {
+    for (uint8_t code = SENSOR_LENS_PHI0; code <= SENSOR_LENS_LAST; ++code) {
       SensorCommand r{};
       if (!ReadValue(&r, code, 0, c, 0)) continue;
       const float f = ReadFloat(&r[2]);
       switch (code) {
-        case 'R': sp.phi0 = f; break;
-        case 'S': sp.cp = f; break;
-        case 'T': sp.p_h = f; break;
-        case 'U': sp.theta0 = f; break;
-        default: sp.a[static_cast<size_t>(code - 'V')] = f; break;
+        case SENSOR_LENS_PHI0: sp.phi0 = f; break;
+        case SENSOR_LENS_CP: sp.cp = f; break;
+        case SENSOR_LENS_PH: sp.p_h = f; break;
+        case SENSOR_LENS_THETA0: sp.theta0 = f; break;
+        default: sp.a[static_cast<size_t>(code - SENSOR_LENS_A0)] = f; break;
       }
     }
   }
@@ -275,7 +276,7 @@ void CTouchDevBase::ReadAllParameters() {
   if (DownloadTables(&block)) m_calBlock = block;
   for (uint8_t c = 0; c < m_model.m_uCameraCount && c < 3; ++c) {
     SensorCommand r{};
-    ReadValue(&r, 'n', 0, c, 0);  // read by every connect, not used further
+    ReadValue(&r, SENSOR_CAMERA_NUMBER, 0, c, 0);  // read by every connect, not used further
   }
   if (FindParameterKey(m_model.m_pKeys, 23))
     for (uint8_t c = 0; c < 2; ++c) ReadKey(23, c);
@@ -284,7 +285,7 @@ void CTouchDevBase::ReadAllParameters() {
 
 void CTouchDevBase::SetMode(uint8_t mode) {
   if (mode > 5) return;  // not a mode of the sensor: nothing is sent
-  if (SendCommand({0x02, 0, mode})) m_uMode = mode;
+  if (SendCommand({SENSOR_SET_MODE, 0, mode})) m_uMode = mode;
 }
 
 bool CTouchDevBase::SetBasicTable(const CalBasicParam& table, bool send) {
@@ -294,18 +295,18 @@ bool CTouchDevBase::SetBasicTable(const CalBasicParam& table, bool send) {
   const CalBasicParam& t = m_calBlock.basic;
   const uint8_t nx = std::min<uint8_t>(t.nx2, kMaxBasicCells);
   const uint8_t ny = std::min<uint8_t>(t.ny2, kMaxBasicCells);
-  bool ok = SendCommand({0x07, 0, 1});
-  ok = SendCommand({0x07, 0, 1}) && ok;
-  ok = SendCommand({'`', 0, nx, ny}) && ok;
-  SensorCommand c{'b', 0};
+  bool ok = SendCommand({SENSOR_UPLOAD_BRACKET, 0, 1});
+  ok = SendCommand({SENSOR_UPLOAD_BRACKET, 0, 1}) && ok;
+  ok = SendCommand({SENSOR_BASIC_SIZE, 0, nx, ny}) && ok;
+  SensorCommand c{SENSOR_BASIC_MIN, 0};
   WriteI16(&c[2], t.devMin.x);
   WriteI16(&c[4], t.devMin.y);
   ok = SendCommand(c) && ok;
-  c = {'c', 0};
+  c = {SENSOR_BASIC_MAX, 0};
   WriteI16(&c[2], t.devMax.x);
   WriteI16(&c[4], t.devMax.y);
   ok = SendCommand(c) && ok;
-  return SendCells('a', t, nx, ny) && ok;
+  return SendCells(SENSOR_BASIC_CELL, t, nx, ny) && ok;
 }
 
 bool CTouchDevBase::SetPreciseTable(const CalPreciseParam& table, bool send) {
@@ -315,10 +316,10 @@ bool CTouchDevBase::SetPreciseTable(const CalPreciseParam& table, bool send) {
   const CalPreciseParam& t = m_calBlock.precise;
   const uint8_t nx = std::min<uint8_t>(t.nx1, kMaxPreciseCells);
   const uint8_t ny = std::min<uint8_t>(t.ny1, kMaxPreciseCells);
-  bool ok = SendCommand({0x07, 0, 1});
-  ok = SendCommand({0x07, 0, 1}) && ok;
-  ok = SendCommand({'^', 0, nx, ny}) && ok;
-  return SendCells('_', t, nx, ny) && ok;
+  bool ok = SendCommand({SENSOR_UPLOAD_BRACKET, 0, 1});
+  ok = SendCommand({SENSOR_UPLOAD_BRACKET, 0, 1}) && ok;
+  ok = SendCommand({SENSOR_PRECISE_SIZE, 0, nx, ny}) && ok;
+  return SendCells(SENSOR_PRECISE_CELL, t, nx, ny) && ok;
 }
 
 // The cells of an uploaded table, row by row, then the end of the upload.
@@ -332,8 +333,8 @@ bool CTouchDevBase::SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_
       WriteI16(&c[6], t.At(row, col).y);
       ok = SendCommand(c) && ok;
     }
-  ok = SendCommand({0x07, 0, 0}) && ok;
-  ok = SendCommand({0x07, 0, 0}) && ok;
+  ok = SendCommand({SENSOR_UPLOAD_BRACKET, 0, 0}) && ok;
+  ok = SendCommand({SENSOR_UPLOAD_BRACKET, 0, 0}) && ok;
   m_bCalibrated = true;
   return ok;
 }
@@ -350,13 +351,13 @@ bool CTouchDevBase::SetAngleParameters(const CalAngleParam& angle, bool send) {
 }
 
 void CTouchDevBase::FlashOperation(uint8_t sub) {
-  SendCommand({0x03, 0, sub});
+  SendCommand({SENSOR_FLASH, 0, sub});
   m_clock.Sleep(2000);
 }
 
 uint16_t CTouchDevBase::ReadFlashState() {
   SensorCommand r{};
-  if (!ReadValue(&r, 'd', 0, SENSOR_TARGET_WHOLE, 0)) return 4;
+  if (!ReadValue(&r, SENSOR_FLASH_STATE, 0, SENSOR_TARGET_WHOLE, 0)) return 4;
   return ReadU16(&r[4]);
 }
 

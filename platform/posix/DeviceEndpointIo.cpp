@@ -106,8 +106,7 @@ class CEndpointHandle final : public DeviceHandle {
       std::lock_guard<std::mutex> lock(m_sendMutex);
       while (send(m_fd.Get(), message.data(), message.size(), MSG_NOSIGNAL) < 0) {
         if (errno == EINTR) continue;
-        sendError = (errno == EPIPE || errno == ECONNRESET) ? ERROR_CODE_DEVICE_NOT_CONNECTED
-                                                            : ErrnoToSystemError(errno);
+        sendError = ErrnoToSystemError(errno, ErrnoCall::DEVICE_SEND);
         break;
       }
     }
@@ -185,12 +184,7 @@ uint32_t CDeviceEndpointIo::Open(const std::string& windowsName, std::unique_ptr
   const std::string path = m_paths.DevicePath(windowsName);
   if (path.empty() || path.back() == '/') return ERROR_CODE_FILE_NOT_FOUND;
   CUniqueFd fd;
-  if (ConnectLocal(path, false, &fd) != 0) {
-    // A socket nobody listens on is a device whose driver is gone.
-    if (errno == ECONNREFUSED) return ERROR_CODE_FILE_NOT_FOUND;
-    if (errno == EAGAIN) return ERROR_CODE_SHARING_VIOLATION;
-    return ErrnoToSystemError(errno);
-  }
+  if (ConnectLocal(path, false, &fd) != 0) return ErrnoToSystemError(errno, ErrnoCall::DEVICE_CONNECT);
   switch (WaitReady(fd.Get(), POLLIN, -1, m_iCallTimeoutMs)) {
     case PollResult::TIMEOUT:
       return ERROR_CODE_TIMEOUT;

@@ -9,6 +9,7 @@
 
 #include "common/SystemError.h"
 #include "platform/posix/ErrnoToSystemError.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace kv {
 
@@ -55,27 +56,24 @@ bool WriteAll(int fd, const std::string& text) {
 class CFileLock {
  public:
   explicit CFileLock(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
+    m_fd.Reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (!m_fd.Valid()) {
       m_uError = ErrorFromErrno(errno);
       return;
     }
-    while (::flock(m_fd, LOCK_EX) != 0) {
+    while (::flock(m_fd.Get(), LOCK_EX) != 0) {
       if (errno != EINTR) {
         m_uError = ErrorFromErrno(errno);
         break;
       }
     }
   }
-  ~CFileLock() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
   CFileLock(const CFileLock&) = delete;
   CFileLock& operator=(const CFileLock&) = delete;
   uint32_t Error() const { return m_uError; }
 
  private:
-  int m_fd = -1;
+  CUniqueFd m_fd;
   uint32_t m_uError = ERROR_CODE_SUCCESS;
 };
 
@@ -124,22 +122,20 @@ std::string CFileSystemParameters::Format(const Values& values) {
 
 uint32_t CFileSystemParameters::Load(Values* values) const {
   *values = Defaults();
-  int fd = ::open(m_sFile.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ERROR_CODE_SUCCESS : ErrorFromErrno(errno);
+  CUniqueFd fd(::open(m_sFile.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return errno == ENOENT ? ERROR_CODE_SUCCESS : ErrorFromErrno(errno);
   std::string text;
   char buf[512];
   while (text.size() < kMaxFileBytes) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+    ssize_t n = ::read(fd.Get(), buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      return ErrorFromErrno(e);
+      return ErrorFromErrno(errno);
     }
     if (n == 0) break;
     text.append(buf, static_cast<size_t>(n));
   }
-  ::close(fd);
+  fd.Reset();
   // Our own file is far smaller; anything beyond the limit is not ours to interpret.
   if (text.size() > kMaxFileBytes) text.resize(kMaxFileBytes);
   Parse(text, values);
@@ -172,11 +168,12 @@ uint32_t CFileSystemParameters::Set(SystemParameter parameter, uint32_t value, u
   values[index] = value;
 
   const std::string temp = m_sFile + "." + std::to_string(::getpid()) + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return ErrorFromErrno(errno);
-  bool ok = WriteAll(fd, Format(values));
+  CUniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!fd.Valid()) return ErrorFromErrno(errno);
+  bool ok = WriteAll(fd.Get(), Format(values));
   int e = errno;
-  if (::close(fd) != 0 && ok) {
+  // The close is checked: a failed one may have lost the new values.
+  if (::close(fd.Release()) != 0 && ok) {
     ok = false;
     e = errno;
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/SystemError.h"
+#include "platform/posix/ErrnoToSystemError.h"
 #include "platform/HidReportDescriptor.h"
 
 namespace kv {
@@ -216,7 +217,7 @@ uint32_t CHidapiBus::Open(const std::string& path, bool /*overlapped*/,
     if (itf.m_sPath != path) continue;
     errno = 0;
     hid_device* dev = hid_open_path(itf.m_sNode.c_str());
-    if (!dev) return errno == ENOENT ? ERROR_CODE_FILE_NOT_FOUND : ERROR_CODE_ACCESS_DENIED;
+    if (!dev) return ErrnoToSystemError(errno, ErrnoCall::HID_OPEN);
     *device = std::make_unique<CHidapiDevice>(dev, std::move(itf));
     return ERROR_CODE_SUCCESS;
   }

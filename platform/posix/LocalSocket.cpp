@@ -58,9 +58,9 @@ PollResult WaitReady(int fd, short events, int stopFd, int timeoutMs, short* rev
   }
 }
 
-int OpenPublicLockFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd >= 0) fchmod(fd, 0644);
+CUniqueFd OpenPublicLockFile(const std::string& path) {
+  CUniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+  if (fd.Valid()) fchmod(fd.Get(), 0644);
   return fd;
 }
 
@@ -80,7 +80,7 @@ std::string ParentDir(const std::string& path) {
 
 uint32_t PrepareEndpointDir(const std::string& dir) {
   errno = 0;
-  if (!CPaths::EnsureDirectory(dir, 0755)) return errno ? ErrnoToSystemError(errno) : ERROR_CODE_ACCESS_DENIED;
+  if (!CPaths::EnsureDirectory(dir, 0755)) return ErrnoToSystemError(errno, ErrnoCall::MAKE_DIRECTORY);
   struct stat st;
   if (lstat(dir.c_str(), &st) != 0) return ErrnoToSystemError(errno);
   if (!S_ISDIR(st.st_mode)) return ERROR_CODE_ACCESS_DENIED;

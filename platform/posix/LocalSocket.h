@@ -35,7 +35,7 @@ int ConnectLocal(const std::string& path, bool nonBlocking, CUniqueFd* fd);
 
 // Creates (or opens) a lock file that every account may open for reading, so that clients
 // of any user can test it; the descriptor, or -1 with errno set.
-int OpenPublicLockFile(const std::string& path);
+CUniqueFd OpenPublicLockFile(const std::string& path);
 // True while some process holds an exclusive flock on path (an endpoint's owner lock).
 bool LockHeldElsewhere(const std::string& path);
 

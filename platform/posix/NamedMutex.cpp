@@ -17,9 +17,9 @@ namespace {
 
 // The lock files are never removed: unlinking one while another process is about to lock it
 // would let two owners hold two different files of the same name.
-int OpenLock(const std::string& path, bool mayCreate) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (mayCreate ? O_CREAT : 0), 0644);
-  if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+CUniqueFd OpenLock(const std::string& path, bool mayCreate) {
+  CUniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (mayCreate ? O_CREAT : 0), 0644));
+  if (!fd.Valid() && errno == EACCES) fd.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   return fd;
 }
 
@@ -35,8 +35,8 @@ uint32_t CNamedMutex::Create(const CPaths& paths, const std::string& name) {
   CUniqueFd fd(OpenLock(path, true));
   if (!fd.Valid()) return ErrnoToSystemError(errno);
   if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-    return errno == EWOULDBLOCK ? ERROR_CODE_ALREADY_EXISTS : ErrnoToSystemError(errno);
-  m_iFd = fd.Release();
+    return ErrnoToSystemError(errno, ErrnoCall::MUTEX_LOCK);
+  m_fd = std::move(fd);
   return ERROR_CODE_SUCCESS;
 }
 
@@ -46,8 +46,7 @@ bool CNamedMutex::Exists(const CPaths& paths, const std::string& name) {
 }
 
 void CNamedMutex::Close() {
-  if (m_iFd >= 0) ::close(m_iFd);
-  m_iFd = -1;
+  m_fd.Reset();
 }
 
 }  // namespace kv

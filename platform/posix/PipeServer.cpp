@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pwd.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -13,6 +12,7 @@
 #include <cerrno>
 
 #include "common/SystemError.h"
+#include "platform/Accounts.h"
 #include "platform/posix/ErrnoToSystemError.h"
 #include "platform/posix/LocalSocket.h"
 #include "platform/posix/UniqueFd.h"
@@ -40,9 +40,10 @@ CPipeServer::CPipeServer(const CPaths& paths, const std::string& windowsName)
     : m_pImpl(std::make_unique<Impl>()) {
   m_pImpl->m_sPath = paths.PipePath(windowsName);
   m_pImpl->m_stop.Reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  if (const passwd* pw = getpwnam("nobody")) {
+  const int64_t guest = GuestAccountUid();
+  if (guest >= 0) {
     m_pImpl->m_bHaveGuest = true;
-    m_pImpl->m_guestUid = pw->pw_uid;
+    m_pImpl->m_guestUid = static_cast<uid_t>(guest);
   }
 }
 
@@ -62,7 +63,7 @@ uint32_t CPipeServer::Create() {
   CUniqueFd owner(OpenPublicLockFile(d.m_sPath + ".server"));
   if (!owner.Valid()) return ErrnoToSystemError(errno);
   if (flock(owner.Get(), LOCK_EX | LOCK_NB) != 0)
-    return errno == EWOULDBLOCK ? ERROR_CODE_PIPE_BUSY : ErrnoToSystemError(errno);
+    return ErrnoToSystemError(errno, ErrnoCall::PIPE_LOCK);
   CUniqueFd slot(OpenPublicLockFile(d.m_sPath + ".client"));
   if (!slot.Valid()) return ErrnoToSystemError(errno);
 

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "common/SystemError.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace kv {
 
@@ -68,12 +69,11 @@ void CServiceStatusReporter::Notify(const std::string& message) {
   if (length >= sizeof addr.sun_path) return;
   std::memcpy(addr.sun_path, socketPath, length);
   if (addr.sun_path[0] == '@') addr.sun_path[0] = '\0';  // abstract namespace
-  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return;
+  CUniqueFd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+  if (!fd.Valid()) return;
   socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + length);
-  (void)sendto(fd, message.data(), message.size(), MSG_NOSIGNAL,
+  (void)sendto(fd.Get(), message.data(), message.size(), MSG_NOSIGNAL,
                reinterpret_cast<sockaddr*>(&addr), size);
-  close(fd);
 }
 
 uint32_t CServiceStatusReporter::Query(const CPaths& paths, const std::string& name,

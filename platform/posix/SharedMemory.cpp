@@ -109,7 +109,7 @@ uint32_t CSharedMemory::Map(const CPaths& paths, const std::string& name, size_t
     m_uSize = size;
     m_bCreated = fresh;
     m_sShmName = object;
-    m_iFd = fd.Release();
+    m_fd = std::move(fd);
     if (fresh) return ERROR_CODE_SUCCESS;
     return create ? ERROR_CODE_ALREADY_EXISTS : ERROR_CODE_SUCCESS;
   }
@@ -118,15 +118,15 @@ uint32_t CSharedMemory::Map(const CPaths& paths, const std::string& name, size_t
 
 void CSharedMemory::Close() {
   if (m_pData) munmap(m_pData, m_uSize);
-  if (m_iFd >= 0) {
+  if (m_fd.Valid()) {
     // Failing to convert may drop our shared lock; we are leaving anyway.
-    if (flock(m_iFd, LOCK_EX | LOCK_NB) == 0 && StillLinked(m_sShmName, m_iFd)) shm_unlink(m_sShmName.c_str());
-    ::close(m_iFd);
+    if (flock(m_fd.Get(), LOCK_EX | LOCK_NB) == 0 && StillLinked(m_sShmName, m_fd.Get()))
+      shm_unlink(m_sShmName.c_str());
   }
   m_pData = nullptr;
   m_uSize = 0;
   m_bCreated = false;
-  m_iFd = -1;
+  m_fd.Reset();
   m_sShmName.clear();
 }
 

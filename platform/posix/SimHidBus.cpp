@@ -15,6 +15,8 @@
 #include <sstream>
 
 #include "common/SystemError.h"
+#include "platform/posix/ErrnoToSystemError.h"
+#include "platform/posix/UniqueFd.h"
 #include "platform/posix/SimHidFrame.h"
 #include "platform/posix/SimHidHandle.h"
 
@@ -117,19 +119,14 @@ uint32_t CSimHidBus::Open(const std::string& path, bool /*overlapped*/,
     addr.sun_family = AF_UNIX;
     if (endpoint.size() >= sizeof addr.sun_path) return ERROR_CODE_INVALID_PARAMETER;
     std::memcpy(addr.sun_path, endpoint.c_str(), endpoint.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) return ERROR_CODE_NOT_ENOUGH_MEMORY;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-      int err = errno;
-      ::close(fd);
-      if (err == EACCES || err == EPERM) return ERROR_CODE_ACCESS_DENIED;
-      return ERROR_CODE_FILE_NOT_FOUND;  // unplugged between enumeration and open
-    }
-    if (!AwaitHello(fd, m_iFeatureTimeoutMs)) {
-      ::close(fd);
+    CUniqueFd fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    if (!fd.Valid()) return ERROR_CODE_NOT_ENOUGH_MEMORY;
+    // Refused means not ours to open; anything else, unplugged between enumeration and open.
+    if (connect(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+      return ErrnoToSystemError(errno, ErrnoCall::HID_CONNECT);
+    if (!AwaitHello(fd.Get(), m_iFeatureTimeoutMs))
       return ERROR_CODE_FILE_NOT_FOUND;  // a stale endpoint, or a device that hangs
-    }
-    *device = std::make_unique<CSimHidHandle>(fd, std::move(d), m_iFeatureTimeoutMs);
+    *device = std::make_unique<CSimHidHandle>(fd.Release(), std::move(d), m_iFeatureTimeoutMs);
     return ERROR_CODE_SUCCESS;
   }
   return ERROR_CODE_FILE_NOT_FOUND;

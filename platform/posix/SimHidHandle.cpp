@@ -17,19 +17,18 @@ CSimHidHandle::CSimHidHandle(int fd, SimHidDescriptor descriptor, int featureTim
   // A stand-in that stops reading must not hang a writer: WriteFile on a HID handle gives
   // up too, and the port worker waits at most 3 s for a write.
   timeval tv{3, 0};
-  setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+  setsockopt(m_fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   m_receiver = std::thread([this] { ReceiveLoop(); });
 }
 
 CSimHidHandle::~CSimHidHandle() {
   Close();
-  ::close(m_fd);
 }
 
 void CSimHidHandle::ReceiveLoop() {
   std::vector<uint8_t> buf(SIM_HID_MAX_FRAME + 1);
   for (;;) {
-    ssize_t n = recv(m_fd, buf.data(), buf.size(), 0);
+    ssize_t n = recv(m_fd.Get(), buf.data(), buf.size(), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // unplugged, the stand-in died, or Close() shut the socket
     size_t len = static_cast<size_t>(n);
@@ -109,7 +108,7 @@ uint32_t CSimHidHandle::GetSerialNumberString(std::u16string* text) {
 
 uint32_t CSimHidHandle::Send(const std::vector<uint8_t>& frame) {
   for (;;) {
-    ssize_t n = send(m_fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+    ssize_t n = send(m_fd.Get(), frame.data(), frame.size(), MSG_NOSIGNAL);
     if (n == static_cast<ssize_t>(frame.size())) return ERROR_CODE_SUCCESS;
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return ERROR_CODE_TIMEOUT;
@@ -246,7 +245,7 @@ void CSimHidHandle::Close() {
   }
   // The descriptor stays open until destruction, so that a concurrent send fails on a
   // shut socket instead of writing into a reused descriptor number.
-  shutdown(m_fd, SHUT_RDWR);
+  shutdown(m_fd.Get(), SHUT_RDWR);
   if (m_receiver.joinable()) m_receiver.join();
 }
 

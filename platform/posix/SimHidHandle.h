@@ -12,6 +12,7 @@
 
 #include "platform/HidDevice.h"
 #include "platform/posix/SimHidDescriptor.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace kv {
 
@@ -47,7 +48,7 @@ class CSimHidHandle final : public HidDevice {
   // Sends a feature request and waits for the answer carrying seq.
   uint32_t FeatureTransfer(std::vector<uint8_t> frame, std::vector<uint8_t>* answer);
 
-  int m_fd;
+  CUniqueFd m_fd;
   SimHidDescriptor m_descriptor;
   int m_iFeatureTimeoutMs;
   std::thread m_receiver;

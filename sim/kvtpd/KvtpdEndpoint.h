@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/DeviceEndpointServer.h"
+#include "sim/DeviceEndpointServer.h"
 #include "platform/Paths.h"
 #include "sim/kvtpd/KvtpdModel.h"
 

@@ -1,39 +1,9 @@
 #include "sim/panel-sim/PanelFirmware.h"
 
 #include "common/LittleEndian.h"
+#include "common/PanelFirmwareCodes.h"
 
 namespace kv {
-
-namespace {
-
-// Opcodes of the firmware command set and the answer types it replies with.
-enum : uint8_t {
-  OP_GET_DIP_SW = 0,
-  OP_GET_CHECK_DATA = 1,
-  OP_TOUCH_REPORT = 5,
-  OP_GET_CHECK_SUM = 7,
-  OP_SET_COMPATIBLE_MODE = 10,
-  OP_GET_CALIBRATION = 16,
-  OP_GET_DEVICE_POSITION = 30,
-  OP_GET_SCREEN_POSITION = 31,
-  OP_SET_CALIBRATION_FIRST = 64,
-  OP_SET_CALIBRATION_LAST = 71,
-};
-enum : uint8_t {
-  ANSWER_DIP_SW = 1,
-  ANSWER_CHECK_DATA = 2,
-  ANSWER_TOUCH_STATE = 3,
-  ANSWER_TOUCH_POSITION = 4,
-  ANSWER_CHECK_SUM = 5,
-  ANSWER_TOUCH_PRESENCE = 6,
-  ANSWER_COMPATIBLE_MODE = 7,
-  ANSWER_CALIBRATION = 11,
-  ANSWER_BUTTON = 15,
-  ANSWER_DEVICE_POSITION = 16,
-  ANSWER_SCREEN_POSITION = 17,
-};
-
-}  // namespace
 
 CPanelFirmware::CPanelFirmware(const PanelModel& model)
     : m_model(model),
@@ -48,7 +18,7 @@ CPanelFirmware::CPanelFirmware(const PanelModel& model)
 
 std::array<uint8_t, 10> CPanelFirmware::Report(uint8_t type) {
   std::array<uint8_t, 10> r{};
-  r[0] = 1;
+  r[0] = PANEL_REPORT_ID;
   r[1] = type;
   return r;
 }
@@ -62,49 +32,51 @@ std::array<uint8_t, 10> CPanelFirmware::WordsReport(uint8_t type,
 
 std::vector<PanelAnswer> CPanelFirmware::HandleOutput(std::span<const uint8_t> report) {
   // The firmware listens to report id 1 only, and needs the opcode and parameter bytes.
-  if (report.size() < 3 || report[0] != 1) return {};
+  if (report.size() < PANEL_COMMAND_BYTES || report[0] != PANEL_REPORT_ID) return {};
   uint8_t op = report[1], param = report[2];
   std::lock_guard<std::mutex> lock(m_mutex);
   m_lastParameter[op] = param;
   ++m_received[op];
-  if (op >= OP_SET_CALIBRATION_FIRST && op <= OP_SET_CALIBRATION_LAST)
-    m_calibration[op - OP_SET_CALIBRATION_FIRST] = param;
+  if (op >= PANEL_OP_SET_CALIBRATION_FIRST && op <= PANEL_OP_SET_CALIBRATION_LAST)
+    m_calibration[op - PANEL_OP_SET_CALIBRATION_FIRST] = param;
 
   std::vector<PanelAnswer> answers;
   auto answer = [&](const std::array<uint8_t, 10>& r, uint32_t extra = 0) {
     answers.push_back({r, m_uDelayMs + extra});
   };
   switch (op) {
-    case OP_GET_DIP_SW: {
-      auto r = Report(ANSWER_DIP_SW);
+    case PANEL_OP_GET_DIP_SW_STATUS: {
+      auto r = Report(PANEL_ANSWER_DIP_SW);
       r[7] = m_uDip;
       answer(r);
       break;
     }
-    case OP_GET_CHECK_DATA: {
+    case PANEL_OP_GET_CHECK_DATA: {
       uint32_t k = 0;
       for (const auto& rec : m_records) {
-        auto r = Report(ANSWER_CHECK_DATA);
+        auto r = Report(PANEL_ANSWER_CHECK_DATA);
         std::copy(rec.begin(), rec.end(), r.begin() + 2);
         answer(r, m_uPaceMs * k++);
       }
-      auto end = Report(ANSWER_CHECK_DATA);
-      end[2] = end[3] = 0xFF;
+      auto end = Report(PANEL_ANSWER_CHECK_DATA);
+      end[2] = end[3] = PANEL_CHECK_DATA_END;
       answer(end, m_uPaceMs * k);
       break;
     }
-    case OP_TOUCH_REPORT:
+    case PANEL_OP_TOUCH_REPORT:
       if (m_bPenDown) {
-        auto r = Report(ANSWER_TOUCH_POSITION);
+        auto r = Report(PANEL_ANSWER_TOUCH_POSITION);
         WriteU16(r.data() + 6, m_uPenX);
         WriteU16(r.data() + 8, m_uPenY);
         answer(r);
       } else {
-        answer(Report(ANSWER_TOUCH_PRESENCE));  // byte 2 = 0: the touch is over
+        auto r = Report(PANEL_ANSWER_TOUCH_PRESENCE);
+        r[2] = PANEL_PRESENCE_RELEASED;  // the touch is over
+        answer(r);
       }
       break;
-    case OP_GET_CHECK_SUM: {
-      auto r = Report(ANSWER_CHECK_SUM);
+    case PANEL_OP_GET_CHECK_SUM: {
+      auto r = Report(PANEL_ANSWER_CHECK_SUM);
       WriteU16(r.data() + 2, m_uCheckSum);
       r[4] = m_uCheckSumFlag;
       r[5] = static_cast<uint8_t>(m_uVersion >> 16);
@@ -113,11 +85,11 @@ std::vector<PanelAnswer> CPanelFirmware::HandleOutput(std::span<const uint8_t> r
       answer(r);
       break;
     }
-    case OP_SET_COMPATIBLE_MODE:
-      answer(Report(ANSWER_COMPATIBLE_MODE));
+    case PANEL_OP_SET_COMPATIBLE_MODE:
+      answer(Report(PANEL_ANSWER_COMPATIBLE_MODE));
       break;
-    case OP_GET_CALIBRATION: {
-      auto r = Report(ANSWER_CALIBRATION);
+    case PANEL_OP_GET_CALIBRATION_DATA: {
+      auto r = Report(PANEL_ANSWER_CALIBRATION);
       std::copy(m_calibration.begin(), m_calibration.end(), r.begin() + 2);
       // A muted panel sends nothing, so a read-back it swallows is not a corrupted one.
       if (m_uCorruptReads > 0 && !m_bMuted) {
@@ -127,11 +99,11 @@ std::vector<PanelAnswer> CPanelFirmware::HandleOutput(std::span<const uint8_t> r
       answer(r);
       break;
     }
-    case OP_GET_DEVICE_POSITION:
-      answer(WordsReport(ANSWER_DEVICE_POSITION, m_devicePosition));
+    case PANEL_OP_GET_DEVICE_POSITION:
+      answer(WordsReport(PANEL_ANSWER_DEVICE_POSITION, m_devicePosition));
       break;
-    case OP_GET_SCREEN_POSITION:
-      answer(WordsReport(ANSWER_SCREEN_POSITION, m_screenPosition));
+    case PANEL_OP_GET_SCREEN_POSITION:
+      answer(WordsReport(PANEL_ANSWER_SCREEN_POSITION, m_screenPosition));
       break;
     default:
       break;  // settings (3, 4, 14, 25..29, 64..71) and unknown opcodes: no answer
@@ -145,9 +117,10 @@ std::vector<std::array<uint8_t, 10>> CPanelFirmware::PenDown(uint16_t x, uint16_
   m_bPenDown = true;
   m_uPenX = x;
   m_uPenY = y;
-  auto state = Report(ANSWER_TOUCH_STATE);  // byte 2 = 0: touching
-  auto presence = Report(ANSWER_TOUCH_PRESENCE);
-  presence[2] = 1;
+  auto state = Report(PANEL_ANSWER_TOUCH_STATE);
+  state[2] = PANEL_STATE_TOUCHING;
+  auto presence = Report(PANEL_ANSWER_TOUCH_PRESENCE);
+  presence[2] = PANEL_PRESENCE_TOUCHING;
   WriteU16(presence.data() + 6, x);
   WriteU16(presence.data() + 8, y);
   return {state, presence};
@@ -162,14 +135,15 @@ void CPanelFirmware::PenMove(uint16_t x, uint16_t y) {
 std::vector<std::array<uint8_t, 10>> CPanelFirmware::PenUp() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_bPenDown = false;
-  auto presence = Report(ANSWER_TOUCH_PRESENCE);  // byte 2 = 0: released
-  auto state = Report(ANSWER_TOUCH_STATE);
-  state[2] = 1;
+  auto presence = Report(PANEL_ANSWER_TOUCH_PRESENCE);
+  presence[2] = PANEL_PRESENCE_RELEASED;
+  auto state = Report(PANEL_ANSWER_TOUCH_STATE);
+  state[2] = PANEL_STATE_RELEASED;
   return {presence, state};
 }
 
 std::array<uint8_t, 10> CPanelFirmware::Button(unsigned button, bool pressed) {
-  auto r = Report(ANSWER_BUTTON);
+  auto r = Report(PANEL_ANSWER_BUTTON);
   size_t at = button == 1 ? 2 : 4;
   r[at] = 1;
   r[at + 1] = pressed ? 1 : 0;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/LittleEndian.h"
+#include "common/SensorCommands.h"
 
 namespace kv {
 
@@ -15,8 +16,6 @@ constexpr SensorSimModel MODELS[] = {
     {"PML-CC", 0x3E22, 0x6B03, 800},  {"MQA", 0x3E22, 0x6B04, 1600},
     {"MQAR410", 0x3E23, 0x6B05, 1600}, {"MQA-KV", 0x3E22, 0x6B06, 1600},
 };
-
-constexpr uint8_t READ_MARKER = 0x01;
 
 void Put16(std::array<uint8_t, 6>& p, size_t at, uint16_t v) { WriteU16(p.data() + at, v); }
 
@@ -69,23 +68,23 @@ std::array<uint8_t, 6> CSensorFirmware::DefaultPayload(uint8_t code, uint8_t add
   const unsigned camera = address & 7;
   const uint16_t half = static_cast<uint16_t>(m_model.m_uPixels / 2);
   switch (code) {
-    case 'E': Put16(p, 0, 16); break;
-    case 'F': Put16(p, 0, 0); break;
-    case 'G': Put16(p, 0, 100); break;
-    case 'H': Put16(p, 0, 2); break;
-    case 'K': Put16(p, 0, 20); break;
-    case 'f': p[0] = 1; break;
-    case 'L': Put16(p, 0, 100); break;
-    case 'M': Put16(p, 0, static_cast<uint16_t>(half / 8)); break;
-    case 'N': Put16(p, 0, static_cast<uint16_t>(m_model.m_uPixels - half / 8)); break;
-    case 'O': Put16(p, 0, 100); break;
-    case 'P': Put16(p, 0, 200); break;
-    case 'Q': Put16(p, 0, 150); break;
-    case 'B': p = {16, 0, 100, 2, 0, 0}; break;
-    case 'p': p[0] = 1; p[1] = 5; break;
-    case 'n': Put16(p, 0, static_cast<uint16_t>(camera)); break;
-    case 'S': PutFloat(p, 800.0f); break;
-    case 'T': PutFloat(p, static_cast<float>(half)); break;
+    case SENSOR_GAIN: Put16(p, 0, 16); break;
+    case SENSOR_OFFSET: Put16(p, 0, 0); break;
+    case SENSOR_INTEGRATION_WIDTH: Put16(p, 0, 100); break;
+    case SENSOR_VERTICAL_SMOOTHER: Put16(p, 0, 2); break;
+    case SENSOR_INTERVAL: Put16(p, 0, 20); break;
+    case SENSOR_KEY9: p[0] = 1; break;
+    case SENSOR_CALC_WORD_0: Put16(p, 0, 100); break;
+    case SENSOR_FIRST_PIXEL: Put16(p, 0, static_cast<uint16_t>(half / 8)); break;
+    case SENSOR_LAST_PIXEL: Put16(p, 0, static_cast<uint16_t>(m_model.m_uPixels - half / 8)); break;
+    case SENSOR_VERTICAL_POSITION: Put16(p, 0, 100); break;
+    case SENSOR_LIMIT_1: Put16(p, 0, 200); break;
+    case SENSOR_LIMIT_2: Put16(p, 0, 150); break;
+    case SENSOR_CAMERA_RECORD_B: p = {16, 0, 100, 2, 0, 0}; break;
+    case SENSOR_OFFSET_CORRECTION: p[0] = 1; p[1] = 5; break;
+    case SENSOR_CAMERA_NUMBER: Put16(p, 0, static_cast<uint16_t>(camera)); break;
+    case SENSOR_LENS_CP: PutFloat(p, 800.0f); break;
+    case SENSOR_LENS_PH: PutFloat(p, static_cast<float>(half)); break;
     default:
       break;
   }
@@ -97,7 +96,7 @@ bool CSensorFirmware::OnSetFeature(std::span<const uint8_t> report) {
   std::lock_guard<std::mutex> lock(m_mutex);
   ++m_uFeatures;
   const uint8_t* c = report.data() + 1;
-  if (c[0] == READ_MARKER) {
+  if (c[0] == SENSOR_READ_MARKER) {
     m_pendingAnswer = Answer(c[1], c[2], c[3], c[4]);
     static constexpr size_t MAX_LOG = 64 * 1024;
     if (m_sReadLog.size() < MAX_LOG) {
@@ -131,25 +130,25 @@ std::array<uint8_t, 8> CSensorFirmware::Answer(uint8_t code, uint8_t address, ui
   std::array<uint8_t, 6> p{};
   const auto cell = std::make_pair(row, col);
   switch (code) {
-    case 'e': p[0] = m_bReady ? 1 : 0; break;
-    case 'd': Put16(p, 2, m_uFlashState); break;
-    case '\\': p[0] = m_current.m_uAngleEnable; break;
-    case ']':
+    case SENSOR_READY: p[0] = m_bReady ? 1 : 0; break;
+    case SENSOR_FLASH_STATE: Put16(p, 2, m_uFlashState); break;
+    case SENSOR_ANGLE_ENABLE: p[0] = m_current.m_uAngleEnable; break;
+    case SENSOR_ANGLE_DELTAS:
       for (size_t i = 0; i < 3; ++i) Put16(p, i * 2, static_cast<uint16_t>(m_current.m_angle[i]));
       break;
-    case '^': p[0] = m_current.m_uPreciseCols; p[1] = m_current.m_uPreciseRows; break;
-    case '`': p[0] = m_current.m_uBasicCols; p[1] = m_current.m_uBasicRows; break;
-    case 'b':
+    case SENSOR_PRECISE_SIZE: p[0] = m_current.m_uPreciseCols; p[1] = m_current.m_uPreciseRows; break;
+    case SENSOR_BASIC_SIZE: p[0] = m_current.m_uBasicCols; p[1] = m_current.m_uBasicRows; break;
+    case SENSOR_BASIC_MIN:
       Put16(p, 0, static_cast<uint16_t>(m_current.m_minX));
       Put16(p, 2, static_cast<uint16_t>(m_current.m_minY));
       break;
-    case 'c':
+    case SENSOR_BASIC_MAX:
       Put16(p, 0, static_cast<uint16_t>(m_current.m_maxX));
       Put16(p, 2, static_cast<uint16_t>(m_current.m_maxY));
       break;
-    case '_':
-    case 'a': {
-      const auto& table = code == 'a' ? m_current.m_basic : m_current.m_precise;
+    case SENSOR_PRECISE_CELL:
+    case SENSOR_BASIC_CELL: {
+      const auto& table = code == SENSOR_BASIC_CELL ? m_current.m_basic : m_current.m_precise;
       auto it = table.find(cell);
       uint32_t v = it == table.end() ? 0 : it->second;
       WriteU32(p.data(), v);
@@ -169,9 +168,9 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
   SensorSimTables& t = m_bInBracket ? m_uploading : m_current;
   const uint8_t* v = c + 2;
   switch (c[0]) {
-    case 0x00: ++m_uKeepAlive; break;
-    case 0x02: if (v[0] <= 5) m_uMode = v[0]; break;
-    case 0x03:
+    case SENSOR_KEEP_ALIVE: ++m_uKeepAlive; break;
+    case SENSOR_SET_MODE: if (v[0] <= 5) m_uMode = v[0]; break;
+    case SENSOR_FLASH:
       if (v[0] == 1 && m_bRefuseFlash) {
         m_uFlashState = 1;  // a write that did not finish
       } else if (v[0] == 1) {
@@ -179,7 +178,7 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
         m_uFlashState = 0;
       }
       break;
-    case 0x07:
+    case SENSOR_UPLOAD_BRACKET:
       if (v[0] == 1 && !m_bInBracket) {  // each bracket comes twice: the second is a no-op
         m_bInBracket = true;
         m_uploading = m_current;
@@ -190,35 +189,35 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
         m_bUploaded = true;
       }
       break;
-    case '\\': t.m_uAngleEnable = v[0]; break;
-    case ']':
+    case SENSOR_ANGLE_ENABLE: t.m_uAngleEnable = v[0]; break;
+    case SENSOR_ANGLE_DELTAS:
       for (size_t i = 0; i < 3; ++i) t.m_angle[i] = static_cast<int16_t>(Get16(v + 2 * i));
       break;
     // A new size starts that table afresh; the other table keeps what it holds, so a host
     // that uploads both in two brackets leaves both behind.
-    case '^':
+    case SENSOR_PRECISE_SIZE:
       t.m_uPreciseCols = v[0];
       t.m_uPreciseRows = v[1];
       if (m_bInBracket) t.m_precise.clear();
       break;
-    case '`':
+    case SENSOR_BASIC_SIZE:
       t.m_uBasicCols = v[0];
       t.m_uBasicRows = v[1];
       if (m_bInBracket) t.m_basic.clear();
       break;
-    case 'b':
+    case SENSOR_BASIC_MIN:
       t.m_minX = static_cast<int16_t>(Get16(v));
       t.m_minY = static_cast<int16_t>(Get16(v + 2));
       break;
-    case 'c':
+    case SENSOR_BASIC_MAX:
       t.m_maxX = static_cast<int16_t>(Get16(v));
       t.m_maxY = static_cast<int16_t>(Get16(v + 2));
       break;
-    case 'a':
-    case '_':
+    case SENSOR_BASIC_CELL:
+    case SENSOR_PRECISE_CELL:
       // Grids hold at most 10 by 10 (precise) and 5 by 5 (basic) nodes.
-      if (v[0] < (c[0] == 'a' ? 5 : 10) && v[1] < (c[0] == 'a' ? 5 : 10))
-        (c[0] == 'a' ? t.m_basic : t.m_precise)[{v[1], v[0]}] = Get32(v + 2);
+      if (v[0] < (c[0] == SENSOR_BASIC_CELL ? 5 : 10) && v[1] < (c[0] == SENSOR_BASIC_CELL ? 5 : 10))
+        (c[0] == SENSOR_BASIC_CELL ? t.m_basic : t.m_precise)[{v[1], v[0]}] = Get32(v + 2);
       break;
     default:
       break;

@@ -20,6 +20,7 @@
 #include "platform/SystemParameters.h"
 #include "tabrix/app/SharedSettingsSink.h"
 #include "tabrix/calibration/CalibrationSettings.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
 
@@ -75,7 +76,7 @@ class SettingsStore final : public CalibrationSettings {
   static constexpr uint32_t ABSENT_DWORD = 999999;   // a stored 999999 reads as absent
   static constexpr size_t READ_TEXT_MAX = 255;       // texts read through a 256-byte buffer
   static constexpr size_t WRITE_TEXT_MAX = 254;      // texts written from a 255-byte buffer
-  static constexpr int OS_TYPE_WINDOWS_7 = 16;
+  static constexpr int OS_TYPE_WINDOWS_7 = OS_TYPE_WIN7;
 
   static const char* const MAKER_KEY;    // "SOFTWARE\KAVRO"
   static const char* const PROGRAM_KEY;  // "SOFTWARE\KAVRO\Corvane\Setting"

@@ -10,6 +10,7 @@
 #include "platform/Display.h"
 #include "platform/Registry.h"
 #include "tabrix/calibration/CalibrationSettings.h"
+#include "tabrix/driverlink/OsType.h"
 #include "tabrix/calibration/CalibrationValues.h"
 #include "tabrix/calibration/FirmwareCalibrationPort.h"
 #include "tabrix/calibration/PresetTable.h"
@@ -25,7 +26,6 @@ class CCalibrationStore {
   static constexpr const char* OFFSET_X = "CalibOffsetX";
   static constexpr const char* OFFSET_Y = "CalibOffsetY";
   static constexpr int FIRMWARE_ATTEMPTS = 3;
-  static constexpr int32_t OS_TYPE_WIN7 = 16;
 
   // firmware may be null while no panel port exists; firmware writes then fail.
   CCalibrationStore(Registry& registry, CalibrationSettings& settings, Display& display,

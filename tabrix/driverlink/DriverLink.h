@@ -10,6 +10,7 @@
 
 #include "common/DriverSettings.h"
 #include "tabrix/driverlink/DriverLinkContext.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
 
@@ -23,7 +24,6 @@ class DriverLink {
   static constexpr uint32_t RECORD_SIZE = 24;
   // Bit of the pen button mode word that Windows 7 and later drivers expect.
   static constexpr uint32_t PEN_BUTTON_MODE_WIN7 = 0x8000;
-  static constexpr int32_t OS_TYPE_WIN7 = 16;
 
   explicit DriverLink(const DriverLinkContext& context) : m_context(context) {}
 

@@ -1,33 +1,15 @@
 #include "tabrix/driverlink/MemoryLog.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <span>
+#include <string_view>
+
+#include "platform/FileAppend.h"
 
 namespace kv {
-
-namespace {
-
-// Writes all bytes, retrying short writes and interruptions.
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 bool CMemoryLog::Start(uint64_t size) {
   std::lock_guard<std::mutex> guard(m_lock);
@@ -155,17 +137,12 @@ bool CMemoryLog::AppendWithTime(const char* text) {
 bool CMemoryLog::WriteToFile(const std::string& path) {
   std::lock_guard<std::mutex> guard(m_lock);
   if (!m_bEnabled || m_uWritePosition == 0 || !m_pA || !m_pB) return false;
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  if (::lseek(fd, 0, SEEK_END) < 0) {
-    ::close(fd);
-    return false;
-  }
-  bool ok = true;
-  if (m_uSwitchCount > 0) ok = WriteAll(fd, OtherLocked(), static_cast<size_t>(m_uCapacity));
-  if (ok) ok = WriteAll(fd, CurrentLocked(), m_uWritePosition);
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  // The older full buffer first, then the current one.
+  std::string_view parts[2];
+  size_t count = 0;
+  if (m_uSwitchCount > 0) parts[count++] = {OtherLocked(), static_cast<size_t>(m_uCapacity)};
+  parts[count++] = {CurrentLocked(), m_uWritePosition};
+  return AppendToFile(path, std::span<const std::string_view>(parts, count));
 }
 
 bool CMemoryLog::IsEnabled() const {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/LittleEndian.h"
+#include "common/PanelFirmwareCodes.h"
 #include "tabrix/driverlink/DriverLink.h"
 #include "tabrix/driverlink/ModelEntry.h"
 
@@ -45,39 +46,55 @@ std::shared_ptr<RegionWindow> CTouchReportHandler::Window() {
   return m_pWindow;
 }
 
-void CTouchReportHandler::SendPanelState(uint32_t code) {
-  if (m_context.m_setPanelState) m_context.m_setPanelState(code, 0);
+void CTouchReportHandler::PanelState(uint32_t code, TouchActions* out) {
+  TouchAction a;
+  a.m_kind = TouchAction::PANEL_STATE;
+  a.m_uValue = code;
+  out->push_back(std::move(a));
 }
 
-void CTouchReportHandler::SendPenLink(uint32_t index, uint64_t wParam, uint64_t lParam) {
-  if (m_context.m_pPenLink) m_context.m_pPenLink->Send(index, wParam, lParam);
+void CTouchReportHandler::PenLink(uint32_t index, uint64_t wParam, uint64_t lParam,
+                                  TouchActions* out) {
+  TouchAction a;
+  a.m_kind = TouchAction::PEN_LINK;
+  a.m_uValue = index;
+  a.m_uWParam = wParam;
+  a.m_uLParam = lParam;
+  out->push_back(std::move(a));
 }
 
-void CTouchReportHandler::Redraw(RegionWindow& window, const LinkState& link) {
+void CTouchReportHandler::Redraw(const std::shared_ptr<RegionWindow>& window,
+                                 const LinkState& link, TouchActions* out) {
   // A caller of a firmware command (the window's own thread among them) waits for the
   // worker; a sent message would wait for that caller in turn.
-  if (link.m_bCommand || link.m_bPaused)
-    window.PostRedraw();
-  else
-    window.SendRedraw();
+  TouchAction a;
+  a.m_kind = TouchAction::REGION_REDRAW;
+  a.m_pWindow = window;
+  a.m_bFlag = link.m_bCommand || link.m_bPaused;
+  out->push_back(std::move(a));
 }
 
-void CTouchReportHandler::TouchState(const Report& r) {
-  CPenInputState* state = m_context.m_pState;
-  if (r[2] == 0) {
-    if (state) state->SetTouching(true, m_context.m_pClock ? m_context.m_pClock->TickCount() : 0);
-    SendPenLink(LINK_STATE, 1, 1);
-  } else if (r[2] == 1) {
-    if (state) state->SetTouching(false, 0);
-    SendPenLink(LINK_STATE, 1, 0);
+void CTouchReportHandler::TouchState(const Report& r, TouchActions* out) {
+  TouchAction a;
+  a.m_kind = TouchAction::TOUCHING;
+  if (r[2] == PANEL_STATE_TOUCHING) {
+    a.m_bFlag = true;
+    a.m_uWParam = m_context.m_pClock ? m_context.m_pClock->TickCount() : 0;
+    out->push_back(std::move(a));
+    PenLink(LINK_STATE, 1, 1, out);
+  } else if (r[2] == PANEL_STATE_RELEASED) {
+    out->push_back(std::move(a));
+    PenLink(LINK_STATE, 1, 0, out);
   }
 }
 
-void CTouchReportHandler::TouchPosition(const Report& r, const LinkState& link) {
-  Position(ReadU16(r.data() + 6), ReadU16(r.data() + 8), link);
+void CTouchReportHandler::TouchPosition(const Report& r, const LinkState& link,
+                                        TouchActions* out) {
+  Position(ReadU16(r.data() + 6), ReadU16(r.data() + 8), link, out);
 }
 
-void CTouchReportHandler::Position(uint32_t rawX, uint32_t rawY, const LinkState& link) {
+void CTouchReportHandler::Position(uint32_t rawX, uint32_t rawY, const LinkState& link,
+                                   TouchActions* out) {
   rawX = std::min(rawX, RAW_MAX);
   rawY = std::min(rawY, RAW_MAX);
   if (link.m_uModelType == MODEL_TYPE_FIRMWARE_3) {
@@ -102,54 +119,66 @@ void CTouchReportHandler::Position(uint32_t rawX, uint32_t rawY, const LinkState
   std::shared_ptr<RegionWindow> window = Window();
   if (window) {
     // A coordinate that rounds to pixel 0 is reported as exactly 0.
-    const double x = Pixel(rawX, width) == 0 ? 0.0 : static_cast<double>(rawX) * width / RAW_MAX;
-    const double y = Pixel(rawY, height) == 0 ? 0.0 : static_cast<double>(rawY) * height / RAW_MAX;
-    window->SetPosition(x, y);
-    Redraw(*window, link);
+    TouchAction a;
+    a.m_kind = TouchAction::REGION_POSITION;
+    a.m_pWindow = window;
+    a.m_dX = Pixel(rawX, width) == 0 ? 0.0 : static_cast<double>(rawX) * width / RAW_MAX;
+    a.m_dY = Pixel(rawY, height) == 0 ? 0.0 : static_cast<double>(rawY) * height / RAW_MAX;
+    out->push_back(std::move(a));
+    Redraw(window, link, out);
   }
   if (m_bTouchInProgress && !m_bAnnounced && (pixelX != 0 || pixelY != 0)) {
-    SendPenLink(LINK_PRESS, window ? window->Handle() : 0, 0);
+    PenLink(LINK_PRESS, window ? window->Handle() : 0, 0, out);
     m_bAnnounced = true;
-    if (link.m_uModelType != MODEL_TYPE_FIRMWARE_3) SendPanelState(PANEL_TOUCH_ANNOUNCED);
+    if (link.m_uModelType != MODEL_TYPE_FIRMWARE_3) PanelState(PANEL_TOUCH_ANNOUNCED, out);
   }
 }
 
-bool CTouchReportHandler::TouchPresence(const Report& r, const LinkState& link) {
-  if (r[2] == 1) {
-    if (link.m_bCommand) SendPanelState(PANEL_TOUCH_DURING_COMMAND);
+bool CTouchReportHandler::TouchPresence(const Report& r, const LinkState& link,
+                                        TouchActions* out) {
+  if (r[2] == PANEL_PRESENCE_TOUCHING) {
+    if (link.m_bCommand) PanelState(PANEL_TOUCH_DURING_COMMAND, out);
     if (!link.m_bCommand && !link.m_bPaused) {
       m_bTouchInProgress = true;
-      TouchPosition(r, link);
+      TouchPosition(r, link, out);
     }
     return false;
   }
-  if (r[2] == 0) SendPanelState(PANEL_TOUCH_ENDED);
+  if (r[2] == PANEL_PRESENCE_RELEASED) PanelState(PANEL_TOUCH_ENDED, out);
   m_bTouchInProgress = false;
   // The release goes out whenever the press did, window or not: a pen program that saw
   // the press and never the release would keep the pen down.
   if (m_bAnnounced) {
-    SendPenLink(LINK_RELEASE, 0, 0);
+    PenLink(LINK_RELEASE, 0, 0, out);
     m_bAnnounced = false;
   }
   if (std::shared_ptr<RegionWindow> window = Window()) {
-    window->SetPosition(0.0, 0.0);
-    Redraw(*window, link);
+    TouchAction a;
+    a.m_kind = TouchAction::REGION_POSITION;
+    a.m_pWindow = window;
+    out->push_back(std::move(a));
+    Redraw(window, link, out);
   }
   return true;
 }
 
-void CTouchReportHandler::Button(const Report& r) {
-  CPenInputState* state = m_context.m_pState;
-  if (r[2] == 1 && (r[3] == 0 || r[3] == 1) && state)
-    state->SetButton(CPenInputState::BUTTON_1, r[3] == 1);
+void CTouchReportHandler::Button(const Report& r, TouchActions* out) {
+  auto press = [out](uint32_t bit, bool pressed) {
+    TouchAction a;
+    a.m_kind = TouchAction::BUTTON;
+    a.m_uValue = bit;
+    a.m_bFlag = pressed;
+    out->push_back(std::move(a));
+  };
+  if (r[2] == 1 && (r[3] == 0 || r[3] == 1)) press(CPenInputState::BUTTON_1, r[3] == 1);
   if (r[4] == 1 && (r[5] == 0 || r[5] == 1)) {
-    if (state) state->SetButton(CPenInputState::BUTTON_2, r[5] == 1);
-    SendPenLink(r[5] == 1 ? LINK_PRESS : LINK_RELEASE, 0, 0);
+    press(CPenInputState::BUTTON_2, r[5] == 1);
+    PenLink(r[5] == 1 ? LINK_PRESS : LINK_RELEASE, 0, 0, out);
   }
 }
 
-void CTouchReportHandler::AbandonTouch() {
-  SendPanelState(PANEL_TOUCH_ENDED);
+void CTouchReportHandler::AbandonTouch(TouchActions* out) {
+  PanelState(PANEL_TOUCH_ENDED, out);
   m_bTouchInProgress = false;
 }
 

@@ -2,8 +2,10 @@
 // The panel's pen reports as the firmware link hands them over: touch state (answer type
 // 3), position (4), presence (6) and function buttons (15). It turns panel positions into
 // screen positions for the region window, announces a touch to the pen programs once, and
-// keeps the driver informed of where a touch stands (Set panel state 1, 2, 3). All report
-// calls come from the link's worker thread; the region window is published from another.
+// keeps the driver informed of where a touch stands (Set panel state 1, 2, 3). It only
+// decides: each call appends what is to be done to `out`, and the link's worker carries it
+// out (CTouchActionRunner). All report calls come from the worker thread; the region window
+// is published from another.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -12,6 +14,7 @@
 
 #include "tabrix/firmware/RegionWindow.h"
 #include "tabrix/driverlink/DriverLinkContext.h"
+#include "tabrix/firmware/TouchAction.h"
 #include "tabrix/firmware/TouchReportContext.h"
 
 namespace kv {
@@ -46,24 +49,25 @@ class CTouchReportHandler {
   // Null withdraws the window; the handler keeps its own reference while it uses it.
   void PublishRegionWindow(std::shared_ptr<RegionWindow> window);
 
-  void TouchState(const Report& r);
-  void TouchPosition(const Report& r, const LinkState& link);
+  void TouchState(const Report& r, TouchActions* out);
+  void TouchPosition(const Report& r, const LinkState& link, TouchActions* out);
   // True when the report ends the touch.
-  bool TouchPresence(const Report& r, const LinkState& link);
-  void Button(const Report& r);
+  bool TouchPresence(const Report& r, const LinkState& link, TouchActions* out);
+  void Button(const Report& r, TouchActions* out);
 
   bool TouchInProgress() const { return m_bTouchInProgress; }
   bool Announced() const { return m_bAnnounced; }
   // The worker leaves touch reporting for a command or a pause: the driver hears that the
   // touch is over for us.
-  void AbandonTouch();
+  void AbandonTouch(TouchActions* out);
 
  private:
-  void Position(uint32_t rawX, uint32_t rawY, const LinkState& link);
-  void SendPanelState(uint32_t code);
-  void SendPenLink(uint32_t index, uint64_t wParam, uint64_t lParam);
+  void Position(uint32_t rawX, uint32_t rawY, const LinkState& link, TouchActions* out);
+  static void PanelState(uint32_t code, TouchActions* out);
+  static void PenLink(uint32_t index, uint64_t wParam, uint64_t lParam, TouchActions* out);
   std::shared_ptr<RegionWindow> Window();
-  static void Redraw(RegionWindow& window, const LinkState& link);
+  static void Redraw(const std::shared_ptr<RegionWindow>& window, const LinkState& link,
+                     TouchActions* out);
 
   TouchReportContext m_context;
   std::mutex m_windowMutex;

@@ -18,7 +18,7 @@
 #include "common/SystemError.h"
 #include "platform/DeviceEndpoint.h"
 #include "platform/DeviceEndpointIo.h"
-#include "platform/DeviceEndpointServer.h"
+#include "sim/DeviceEndpointServer.h"
 #include "platform/Event.h"
 #include "tests/platform/ForkedChild.h"
 #include "tests/support/ChildProcess.h"

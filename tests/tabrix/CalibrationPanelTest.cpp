@@ -20,6 +20,7 @@
 #include "tabrix/app/RivelleApp.h"
 #include "tabrix/app/SettingsStore.h"
 #include "tabrix/calibration/CalibrationStore.h"
+#include "tabrix/driverlink/OsType.h"
 #include "tabrix/calibration/PresetInstaller.h"
 #include "tabrix/driverlink/DriverLink.h"
 #include "tabrix/driverlink/PipeClientTransport.h"
@@ -36,8 +37,6 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int32_t OS_TYPE_VISTA = 15;
-constexpr int32_t OS_TYPE_WIN7 = 16;
 const char* const kUserKey = "SOFTWARE\\KAVRO\\Corvane\\Setting\\VT-R700A\\1366_768";
 
 // The calibration most tests apply, and the four words it gives on a 1366 x 768 screen at

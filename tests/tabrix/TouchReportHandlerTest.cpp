@@ -9,6 +9,7 @@
 #include "platform/posix/SimHidBus.h"
 #include "tabrix/driverlink/ModelTable.h"
 #include "tabrix/firmware/TPdrvServiceMode.h"
+#include "tabrix/firmware/TouchActionRunner.h"
 #include "tabrix/firmware/TouchReportHandler.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/TempPrefix.h"
@@ -53,6 +54,19 @@ class TouchReportHandlerTest : public ::testing::Test {
     return c;
   }
 
+  // The handler decides; these carry its decisions out as the link's worker does.
+  bool Presence(const Report& r, const LinkState& link) {
+    TouchActions actions;
+    bool ends = m_handler.TouchPresence(r, link, &actions);
+    m_runner.Run(actions);
+    return ends;
+  }
+  void Position(const Report& r, const LinkState& link) {
+    TouchActions actions;
+    m_handler.TouchPosition(r, link, &actions);
+    m_runner.Run(actions);
+  }
+
   CPenInputState m_state;
   test::CFakeDisplay m_display;  // 1920 x 1080
   test::CFakeClock m_clock;
@@ -60,6 +74,7 @@ class TouchReportHandlerTest : public ::testing::Test {
   test::CPanelStateLog m_panelStates;
   std::shared_ptr<test::CFakeRegionWindow> m_window = std::make_shared<test::CFakeRegionWindow>();
   CTouchReportHandler m_handler{Context()};
+  CTouchActionRunner m_runner{Context()};
 };
 
 TEST(TouchPixelTest, RoundsToTheNearestPixel) {
@@ -123,12 +138,17 @@ TEST_F(TouchReportHandlerTest, PositionsReachTheRegionWindowAsScreenPixels) {
     auto window = std::make_shared<test::CFakeRegionWindow>();
     TouchReportContext context{&state, &display, &m_clock, &penLink, panelStates.Sender()};
     CTouchReportHandler handler(context);
+    CTouchActionRunner runner(context);
     handler.PublishRegionWindow(window);
+    TouchActions actions;
     // The touch starts at the origin, which announces nothing yet.
-    handler.TouchPresence(Make(6, 1, 0, 0), Link(c.model));
+    handler.TouchPresence(Make(6, 1, 0, 0), Link(c.model), &actions);
+    runner.Run(actions);
     ASSERT_TRUE(handler.TouchInProgress());
     ASSERT_FALSE(handler.Announced());
-    handler.TouchPosition(Make(4, 0, c.rawX, c.rawY), Link(c.model));
+    actions.clear();
+    handler.TouchPosition(Make(4, 0, c.rawX, c.rawY), Link(c.model), &actions);
+    runner.Run(actions);
     auto got = window->Get();
     EXPECT_DOUBLE_EQ(got.m_dX, c.wantX);
     EXPECT_DOUBLE_EQ(got.m_dY, c.wantY);
@@ -148,14 +168,14 @@ TEST_F(TouchReportHandlerTest, PositionsReachTheRegionWindowAsScreenPixels) {
 
 TEST_F(TouchReportHandlerTest, TouchIsAnnouncedOnceAndReleasedAtItsEnd) {
   m_handler.PublishRegionWindow(m_window);
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link());
+  Presence(Make(6, 1, 1000, 2000), Link());
   EXPECT_TRUE(m_handler.Announced());
-  m_handler.TouchPosition(Make(4, 0, 1100, 2100), Link());
-  m_handler.TouchPosition(Make(4, 0, 1200, 2200), Link());
+  Position(Make(4, 0, 1100, 2100), Link());
+  Position(Make(4, 0, 1200, 2200), Link());
   EXPECT_EQ(m_penLink.Sent(), (std::vector<PenLinkMessage>{{0, HANDLE, 0}}));
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{2}));
 
-  EXPECT_TRUE(m_handler.TouchPresence(Make(6, 0), Link()));
+  EXPECT_TRUE(Presence(Make(6, 0), Link()));
   EXPECT_FALSE(m_handler.TouchInProgress());
   EXPECT_FALSE(m_handler.Announced());
   EXPECT_EQ(m_penLink.Sent(), (std::vector<PenLinkMessage>{{0, HANDLE, 0}, {1, 0, 0}}));
@@ -166,43 +186,43 @@ TEST_F(TouchReportHandlerTest, TouchIsAnnouncedOnceAndReleasedAtItsEnd) {
   EXPECT_EQ(got.m_iSent, 4);
 
   // A position after the end updates the window but announces nothing.
-  m_handler.TouchPosition(Make(4, 0, 5000, 5000), Link());
+  Position(Make(4, 0, 5000, 5000), Link());
   EXPECT_EQ(m_penLink.Sent().size(), 2u);
   // The next touch is announced again.
-  m_handler.TouchPresence(Make(6, 1, 3000, 3000), Link());
+  Presence(Make(6, 1, 3000, 3000), Link());
   EXPECT_EQ(m_penLink.Sent().back(), (PenLinkMessage{0, HANDLE, 0}));
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{2, 3, 2}));
 }
 
 TEST_F(TouchReportHandlerTest, EndOtherThanReleaseClearsTheTouchWithoutPanelState) {
   m_handler.PublishRegionWindow(m_window);
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link());
-  EXPECT_TRUE(m_handler.TouchPresence(Make(6, 2), Link()));
+  Presence(Make(6, 1, 1000, 2000), Link());
+  EXPECT_TRUE(Presence(Make(6, 2), Link()));
   EXPECT_FALSE(m_handler.TouchInProgress());
   EXPECT_EQ(m_penLink.Sent(), (std::vector<PenLinkMessage>{{0, HANDLE, 0}, {1, 0, 0}}));
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{2}));
 }
 
 TEST_F(TouchReportHandlerTest, WithoutRegionWindowTheTouchIsStillAnnouncedAndReleased) {
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link());
-  m_handler.TouchPresence(Make(6, 0), Link());
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link());
+  Presence(Make(6, 1, 1000, 2000), Link());
+  Presence(Make(6, 0), Link());
+  Presence(Make(6, 1, 1000, 2000), Link());
   EXPECT_EQ(m_penLink.Sent(),
             (std::vector<PenLinkMessage>{{0, 0, 0}, {1, 0, 0}, {0, 0, 0}}));
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{2, 3, 2}));
   // A withdrawn window is no longer written to.
   m_handler.PublishRegionWindow(m_window);
   m_handler.PublishRegionWindow(nullptr);
-  m_handler.TouchPosition(Make(4, 0, 5000, 5000), Link());
+  Position(Make(4, 0, 5000, 5000), Link());
   EXPECT_EQ(m_window->Get().m_iPositions, 0);
 }
 
 TEST_F(TouchReportHandlerTest, TouchStartDuringCommandOrPauseIsNotTaken) {
   m_handler.PublishRegionWindow(m_window);
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link(MODEL_TYPE_DRIVER, true));
+  Presence(Make(6, 1, 1000, 2000), Link(MODEL_TYPE_DRIVER, true));
   EXPECT_FALSE(m_handler.TouchInProgress());
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{1}));
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link(MODEL_TYPE_DRIVER, false, true));
+  Presence(Make(6, 1, 1000, 2000), Link(MODEL_TYPE_DRIVER, false, true));
   EXPECT_FALSE(m_handler.TouchInProgress());
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{1}));
   EXPECT_TRUE(m_penLink.Sent().empty());
@@ -211,33 +231,40 @@ TEST_F(TouchReportHandlerTest, TouchStartDuringCommandOrPauseIsNotTaken) {
 
 TEST_F(TouchReportHandlerTest, RedrawIsPostedWhileACallerWaitsForTheWorker) {
   m_handler.PublishRegionWindow(m_window);
-  m_handler.TouchPosition(Make(4, 0, 100, 100), Link());
-  m_handler.TouchPosition(Make(4, 0, 100, 100), Link(MODEL_TYPE_DRIVER, true));
-  m_handler.TouchPosition(Make(4, 0, 100, 100), Link(MODEL_TYPE_DRIVER, false, true));
-  m_handler.TouchPresence(Make(6, 0), Link(MODEL_TYPE_DRIVER, true));
+  Position(Make(4, 0, 100, 100), Link());
+  Position(Make(4, 0, 100, 100), Link(MODEL_TYPE_DRIVER, true));
+  Position(Make(4, 0, 100, 100), Link(MODEL_TYPE_DRIVER, false, true));
+  Presence(Make(6, 0), Link(MODEL_TYPE_DRIVER, true));
   auto got = m_window->Get();
   EXPECT_EQ(got.m_iSent, 1);
   EXPECT_EQ(got.m_iPosted, 3);
 }
 
 TEST_F(TouchReportHandlerTest, AbandonTellsTheDriverAndKeepsTheAnnouncement) {
-  m_handler.TouchPresence(Make(6, 1, 1000, 2000), Link());
-  m_handler.AbandonTouch();
+  Presence(Make(6, 1, 1000, 2000), Link());
+  TouchActions abandon;
+  m_handler.AbandonTouch(&abandon);
+  m_runner.Run(abandon);
   EXPECT_FALSE(m_handler.TouchInProgress());
   EXPECT_EQ(m_panelStates.Codes(), (std::vector<uint32_t>{2, 3}));
   // The pen programs still hear the release when the panel reports it.
-  m_handler.TouchPresence(Make(6, 0), Link());
+  Presence(Make(6, 0), Link());
   EXPECT_EQ(m_penLink.Sent().back(), (PenLinkMessage{1, 0, 0}));
 }
 
 TEST_F(TouchReportHandlerTest, TouchStateSetsTheTouchingFlagAndItsTick) {
   m_clock.Advance(1234);
-  m_handler.TouchState(Make(3, 0));
+  auto touchState = [this](const Report& r) {
+    TouchActions actions;
+    m_handler.TouchState(r, &actions);
+    m_runner.Run(actions);
+  };
+  touchState(Make(3, 0));
   EXPECT_TRUE(m_state.Touching());
   EXPECT_EQ(m_state.TouchStartTick(), 1234u);
-  m_handler.TouchState(Make(3, 7));  // neither touching nor released
+  touchState(Make(3, 7));  // neither touching nor released
   EXPECT_TRUE(m_state.Touching());
-  m_handler.TouchState(Make(3, 1));
+  touchState(Make(3, 1));
   EXPECT_FALSE(m_state.Touching());
   EXPECT_EQ(m_state.TouchStartTick(), 0u);
   EXPECT_EQ(m_penLink.Sent(), (std::vector<PenLinkMessage>{{2, 1, 1}, {2, 1, 0}}));
@@ -262,7 +289,9 @@ TEST_F(TouchReportHandlerTest, ButtonReportsSetTheirBits) {
     test::CFakePenLink penLink;
     TouchReportContext context{&m_state, nullptr, nullptr, &penLink, nullptr};
     CTouchReportHandler handler(context);
-    handler.Button(Report{1, 15, c.b2, c.b3, c.b4, c.b5});
+    TouchActions actions;
+    handler.Button(Report{1, 15, c.b2, c.b3, c.b4, c.b5}, &actions);
+    CTouchActionRunner(context).Run(actions);
     EXPECT_EQ(m_state.ButtonState(), c.buttons);
     EXPECT_EQ(penLink.Sent(), c.link);
   }

@@ -1,4 +1,4 @@
-#include "platform/DeviceEndpointServer.h"
+#include "sim/DeviceEndpointServer.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -193,7 +193,7 @@ uint32_t CDeviceEndpointServer::Start() {
   CUniqueFd owner(OpenPublicLockFile(d.m_sPath + ".server"));
   if (!owner.Valid()) return ErrnoToSystemError(errno);
   if (flock(owner.Get(), LOCK_EX | LOCK_NB) != 0)
-    return errno == EWOULDBLOCK ? ERROR_CODE_SHARING_VIOLATION : ErrnoToSystemError(errno);
+    return ErrnoToSystemError(errno, ErrnoCall::DEVICE_LOCK);
   CUniqueFd wake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!wake.Valid()) return ErrnoToSystemError(errno);
   CUniqueFd listen;
