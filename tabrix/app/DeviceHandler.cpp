@@ -9,6 +9,7 @@
 #include "tabrix/app/PanelSettingsSender.h"
 #include "tabrix/app/TrayCommands.h"
 #include "tabrix/driverlink/DriverLink.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
 
@@ -145,7 +146,7 @@ bool CDeviceHandler::ReapplyOn() {
   if (settings.GetSingleClickType() == 1) settings.ApplyClickRange(settings.GetSingleClick());
   m_shell.Services().m_clock.Sleep(REAPPLY_SETTLE_MS);
   uint32_t inputMode = settings.GetInputMode();
-  if (m_shell.Services().m_iOsType < 16) inputMode &= 0x0F;
+  if (m_shell.Services().m_iOsType < OS_TYPE_WIN7) inputMode &= 0x0F;
   m_shell.App().PenInput().SetTouchMode((inputMode >> 4) & 15);
   sender.SendInputAndTouchMode(inputMode);
   return true;

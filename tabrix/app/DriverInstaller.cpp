@@ -1,12 +1,9 @@
 #include "tabrix/app/DriverInstaller.h"
 
 #include "common/SystemError.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
-
-namespace {
-constexpr int32_t OS_TYPE_VISTA = 15;
-}
 
 CDriverInstaller::~CDriverInstaller() {
   if (m_hProcess != NO_PROCESS) m_processes.Close(m_hProcess);

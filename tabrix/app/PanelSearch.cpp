@@ -1,12 +1,9 @@
 #include "tabrix/app/PanelSearch.h"
 
 #include "tabrix/driverlink/DriverLink.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
-
-namespace {
-constexpr int32_t OS_TYPE_WIN7 = 16;
-}
 
 bool CPanelSearch::ProbePanel(uint32_t limitMs) {
   CTPdrvServiceMode* firmware = m_shell.Firmware();

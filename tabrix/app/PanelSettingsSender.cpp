@@ -1,12 +1,9 @@
 #include "tabrix/app/PanelSettingsSender.h"
 
 #include "tabrix/driverlink/DriverLink.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
-
-namespace {
-constexpr int32_t OS_TYPE_WIN7 = 16;
-}
 
 uint32_t CPanelSettingsSender::FirmwareInputMode(uint32_t value) {
   uint32_t input = value & 15;

@@ -10,13 +10,12 @@
 #include "tabrix/app/CalibrationWnd.h"
 #include "tabrix/app/CommandLineSwitch.h"
 #include "tabrix/app/DriverInstaller.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
 
 class CStartupSequence {
  public:
-  static constexpr int32_t OS_TYPE_XP = 13;
-
   CStartupSequence(CAppShell& shell, AppViews& views, CCalibrationWnd& window)
       : m_shell(shell), m_views(views), m_window(window),
         m_installer(shell.Services().m_processes) {}

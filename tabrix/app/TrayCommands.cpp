@@ -4,11 +4,11 @@
 #include "tabrix/app/PanelSearch.h"
 #include "tabrix/app/TrayMenu.h"
 #include "tabrix/driverlink/DriverLink.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
 
 namespace {
-constexpr int32_t OS_TYPE_VISTA = 15;
 constexpr uint32_t REFUSE_ROTATE_OLD_ID = 57740, REFUSE_ROTATE_ID = 57743;
 constexpr uint32_t REFUSE_EXIT_OLD_ID = 57742, REFUSE_EXIT_ID = 57744;
 }  // namespace
