@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/HidBus.h"
+#include "platform/HotKeys.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/ProcessLauncher.h"
@@ -36,6 +37,7 @@ struct AppServices {
   ServiceControl& m_services;
   WindowSystem& m_windows;
   Beeper& m_beeper;
+  HotKeys& m_hotKeys;
   const CVersionResource& m_version;
   uint32_t m_uProcessId = 0;
   // The Windows version code the program behaves as (16 on Linux; KV_OSTYPE overrides).

@@ -26,6 +26,8 @@ class AppViews {
   virtual void ShowTestDisplay() = 0;
   // The test display's "Service Mode" button, greyed while a command of the menu runs.
   virtual void EnableServiceModeButton(bool enabled) = 0;
+  // The preset's name on a navy label for 500 ms, modal, after a preset hot key.
+  virtual void ShowAutoSet(int preset) = 0;
   // The calibration selection dialog, modal.
   virtual void ShowCalibrationSelection() = 0;
 };

@@ -1,19 +1,18 @@
 #include "tabrix/app/CalibrationWnd.h"
 
 #include "tabrix/app/DeviceHandler.h"
+#include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/TrayCommands.h"
 #include "tabrix/driverlink/DriverLink.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
-
-namespace {
-constexpr int32_t OS_TYPE_WIN2000 = 12;
-}
 
 CCalibrationWnd::CCalibrationWnd(CAppShell& shell, AppViews& views)
     : m_shell(shell), m_views(views),
       m_pCommands(std::make_unique<CTrayCommands>(shell, views, *this)),
-      m_pDevices(std::make_unique<CDeviceHandler>(shell, views, *this, &shell.ButtonWatch())) {}
+      m_pDevices(std::make_unique<CDeviceHandler>(shell, views, *this, &shell.ButtonWatch())),
+      m_pKeys(std::make_unique<CHotKeyDispatcher>(shell, views, *this, shell.Services().m_hotKeys)) {}
 
 CCalibrationWnd::~CCalibrationWnd() = default;
 
@@ -133,6 +132,7 @@ void CCalibrationWnd::OnClose() {
   // Only a window that was created has anything to put back.
   if (m_bDestroyed || !m_pView) return;
   m_bDestroyed = true;
+  m_pKeys->UnregisterAll();
   m_shell.m_bRun = false;
   StopButtonWatch();
   if (CTPdrvServiceMode* firmware = m_shell.Firmware()) {

@@ -17,6 +17,7 @@
 namespace kv {
 
 class CDeviceHandler;
+class CHotKeyDispatcher;
 class CTrayCommands;
 
 class CCalibrationWnd {
@@ -43,6 +44,7 @@ class CCalibrationWnd {
   TrayMenuState MenuState() const;
   CTrayCommands& Commands() { return *m_pCommands; }
   CDeviceHandler& Devices() { return *m_pDevices; }
+  CHotKeyDispatcher& Keys() { return *m_pKeys; }
   CAppShell& Shell() { return m_shell; }
   // WM_CLOSE and exit: the destroy sequence; the view quits the loop at its end.
   void OnClose();
@@ -66,6 +68,12 @@ class CCalibrationWnd {
   void SetBusy(bool busy) { m_bBusy = busy; }
   bool TestDisplayRequested() const { return m_bTestDisplayRequested; }
   void SetTestDisplayRequested(bool requested) { m_bTestDisplayRequested = requested; }
+  // The window collects calibration touches; the preset keys refuse meanwhile.
+  bool Calibrating() const { return m_bCalibrating; }
+  void SetCalibrating(bool on) { m_bCalibrating = on; }
+  // The preset label is on screen for its 500 ms.
+  bool AutoSetShown() const { return m_bAutoSetShown; }
+  void SetAutoSetShown(bool shown) { m_bAutoSetShown = shown; }
   // The resolution notice is on screen: rotation and exit refuse.
   bool DisplayChangeShown() const { return m_bDisplayChangeShown; }
   void SetDisplayChangeShown(bool shown) { m_bDisplayChangeShown = shown; }
@@ -97,11 +105,14 @@ class CCalibrationWnd {
   bool m_bDestroyed = false;
   std::unique_ptr<CTrayCommands> m_pCommands;
   std::unique_ptr<CDeviceHandler> m_pDevices;
+  std::unique_ptr<CHotKeyDispatcher> m_pKeys;
   std::mutex m_menuMutex;  // the window's critical section around the menu-open mark
   bool m_bMenuOpen = false;
   bool m_bBusy = false;
   bool m_bTestDisplayRequested = false;
   bool m_bDisplayChangeShown = false;
+  bool m_bCalibrating = false;
+  bool m_bAutoSetShown = false;
   std::array<uint16_t, 2> m_aFirmwareWords{};
 };
 

@@ -1,12 +1,10 @@
 #include "tabrix/app/PanelBringUp.h"
 
+#include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/PanelSettingsSender.h"
+#include "tabrix/driverlink/OsType.h"
 
 namespace kv {
-
-namespace {
-constexpr int32_t OS_TYPE_WIN7 = 16;
-}
 
 void CPanelBringUp::ApplyMouseSettings() {
   SettingsStore& settings = m_shell.Settings();
@@ -43,6 +41,7 @@ bool CPanelBringUp::Run(bool driverFound) {
   }
   if (driverFound && m_shell.Calibration().ApplyCalibration(true))
     sender.SendFunctionButtons(settings.GetPenButon());
+  m_window.Keys().RegisterAll();
   settings.SetTabrixVersion(m_shell.Strings().Get(VERSION_TEXT_ID));
   if (!connected || !driverFound) m_shell.m_bPanelConnected = false;
   settings.SetUsbPort(m_shell.m_bPanelConnected ? 1 : 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Beeper.h"
+#include "platform/HotKeys.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ServiceControl.h"
@@ -94,6 +95,20 @@ class CFakeWindowSystem final : public WindowSystem {
   std::vector<std::pair<WindowId, uint32_t>> m_posted;
 };
 
+class CFakeHotKeys final : public HotKeys {
+ public:
+  bool Register(int id, uint32_t vk) override {
+    if (m_taken.count(vk)) return false;
+    m_registered[id] = vk;
+    return true;
+  }
+  void Unregister(int id) override { m_registered.erase(id); }
+  int Descriptor() const override { return -1; }
+  std::vector<int> ReadPressed() override { return {}; }
+  std::map<int, uint32_t> m_registered;
+  std::map<uint32_t, bool> m_taken;
+};
+
 class CFakeBeeper final : public Beeper {
  public:
   void Beep(uint32_t type) override { m_beeps.push_back(type); }
@@ -154,6 +169,8 @@ class CFakeAppViews final : public AppViews {
   void ShowTestDisplay() override { ++m_iTestDisplay; }
   void EnableServiceModeButton(bool enabled) override { m_serviceButton.push_back(enabled); }
   void ShowCalibrationSelection() override { ++m_iCalibration; }
+  void ShowAutoSet(int preset) override { m_autoSets.push_back(preset); }
+  std::vector<int> m_autoSets;
   int m_iAbout = 0, m_iProperties = 0, m_iTestDisplay = 0, m_iCalibration = 0;
   bool m_bPropertiesOk = true;
   std::vector<bool> m_serviceButton;

@@ -24,7 +24,7 @@ struct ProgramUnderTest {
       : paths(prefix.Paths()), registry(paths), parameters(paths), pipes(paths), hid(paths),
         services(paths, registry),
         system{paths,   programDir, clock,   registry, parameters, pipes,   hid,
-               display, boxes,      processes, services, windows,  beeper, version,
+               display, boxes,      processes, services, windows,  beeper, hotKeys, version,
                pid,     16,         0x0409} {
     FirmwareLinkTimeouts waits;
     waits.m_iCommandMs = 2500;  // a silent panel costs this per probe, not 8 s
@@ -48,6 +48,7 @@ struct ProgramUnderTest {
   CRegistryServiceControl services;
   CFakeWindowSystem windows;
   CFakeBeeper beeper;
+  CFakeHotKeys hotKeys;
   CVersionResource version{{{"ProductVersion", "2.2.2.7"}}};
   AppServices system;
   CFakeAppViews views;

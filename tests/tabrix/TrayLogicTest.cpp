@@ -6,7 +6,9 @@
 #include "platform/posix/UdevDeviceWatch.h"
 #include "resources/StringTable.h"
 #include "tabrix/app/ButtonWatchThread.h"
+#include "platform/x11/X11HotKeys.h"
 #include "tabrix/app/CommandWindow.h"
+#include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/PenSoftwareLinkPoster.h"
 #include "tabrix/app/TrayMenu.h"
 #include "tests/support/FakeClock.h"
@@ -106,6 +108,16 @@ TEST(PenSoftwareLinkTest, PostsToEveryLinkedWindowThatExists) {
   EXPECT_NE(log.Contents().find("PA(1)"), std::string::npos);
   EXPECT_FALSE(poster.Send(3, 0, 0));
   EXPECT_EQ(windows.m_posted.size(), 1u);
+}
+
+TEST(HotKeyTest, KeyNamesAndKeysyms) {
+  EXPECT_EQ(CHotKeyDispatcher::KeyName(112), "F01");
+  EXPECT_EQ(CHotKeyDispatcher::KeyName(123), "F12");
+  EXPECT_EQ(CHotKeyDispatcher::KeyName('C'), "C");
+  EXPECT_EQ(CX11HotKeys::KeysymOf('C'), static_cast<uint32_t>('c'));
+  EXPECT_EQ(CX11HotKeys::KeysymOf('7'), static_cast<uint32_t>('7'));
+  EXPECT_EQ(CX11HotKeys::KeysymOf(112), 0xFFBEu);
+  EXPECT_EQ(CX11HotKeys::KeysymOf('#'), 0u);
 }
 
 TEST(UdevDeviceWatchTest, HidIdParsing) {

@@ -9,6 +9,7 @@
 
 #include "platform/posix/SimHidDeviceWatch.h"
 #include "tabrix/app/DeviceHandler.h"
+#include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/TrayCommands.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ControlChannel.h"
@@ -171,6 +172,35 @@ TEST_F(TraySimTest, ExitAsksAndRefusesWhileTheResolutionNoticeShows) {
   EXPECT_TRUE(Window().Destroyed());
   EXPECT_TRUE(m_program->views.m_view.m_bQuit);
   EXPECT_EQ(Settings().m_uInputEnable, 0);
+}
+
+TEST_F(TraySimTest, HotKeysFromTheSettingsAndWhatTheyDoWithoutAPreset) {
+  auto& keys = m_program->hotKeys.m_registered;
+  SettingsStore& settings = m_program->shell->Settings();
+  EXPECT_EQ(keys[0], settings.HotKeyCode(0));
+  EXPECT_EQ(keys[1], settings.HotKeyCode(1));
+  EXPECT_TRUE(m_program->boxes.m_shown.empty());
+
+  CHotKeyDispatcher& dispatcher = Window().Keys();
+  dispatcher.OnHotKey(3);  // preset 1: none installed for this screen
+  EXPECT_EQ(m_program->beeper.m_beeps, std::vector<uint32_t>{0});
+  Window().SetBusy(true);
+  dispatcher.OnHotKey(1);  // easy calibration while busy
+  EXPECT_EQ(m_program->beeper.m_beeps.back(), MBF_ICON_EXCLAMATION);
+  Window().SetBusy(false);
+  Window().SwitchDriver(false);
+  dispatcher.OnHotKey(0);
+  EXPECT_EQ(m_program->beeper.m_beeps.size(), 3u);
+  EXPECT_TRUE(m_program->views.m_autoSets.empty());
+
+  // A key another program holds: the message, and the program goes on without it.
+  dispatcher.UnregisterAll();
+  m_program->hotKeys.m_taken[settings.HotKeyCode(1)] = true;
+  dispatcher.RegisterAll();
+  ASSERT_EQ(m_program->boxes.m_shown.size(), 1u);
+  EXPECT_EQ(m_program->boxes.m_shown[0].m_sText, m_program->shell->Strings().Get(57738));
+  EXPECT_EQ(keys.count(1), 0u);
+  EXPECT_EQ(keys.count(0), 1u);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ kv_add_test(NAME tabrix_desktop_test
 add_dependencies(tabrix_desktop_test tabrix panel-sim kvtpd-sim pansvc)
 kv_add_test(NAME tabrix_tray_unit_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TrayLogicTest.cpp
-  LIBS kv_tabrix
+  LIBS kv_tabrix kv_platform_x11
   LABELS unit)
 kv_add_test(NAME tabrix_tray_sim_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TraySimTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp

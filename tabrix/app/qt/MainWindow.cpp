@@ -6,6 +6,7 @@
 
 #include "platform/x11/X11WindowSystem.h"
 #include "tabrix/app/DeviceHandler.h"
+#include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/qt/SideWindows.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
 
@@ -39,6 +40,14 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
     connect(m_pDeviceNotifier.get(), &QSocketNotifier::activated, this, [this] {
       for (const DeviceEvent& e : m_pDeviceWatch->ReadEvents())
         if (!m_logic.Destroyed()) m_logic.Devices().OnDeviceChange(e);
+    });
+  }
+  HotKeys& keys = shell.Services().m_hotKeys;
+  if (keys.Descriptor() >= 0) {
+    m_pKeyNotifier = std::make_unique<QSocketNotifier>(keys.Descriptor(), QSocketNotifier::Read);
+    connect(m_pKeyNotifier.get(), &QSocketNotifier::activated, this, [this, &keys] {
+      for (int id : keys.ReadPressed())
+        if (!m_logic.Destroyed()) m_logic.Keys().OnHotKey(id);
     });
   }
   // The button watch reports a driver that stopped answering from its own thread.

@@ -60,6 +60,7 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   std::unique_ptr<CRegionWindowView> m_pRegionView;
   std::unique_ptr<DeviceWatch> m_pDeviceWatch;
   std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;
+  std::unique_ptr<QSocketNotifier> m_pKeyNotifier;
 };
 
 }  // namespace kv

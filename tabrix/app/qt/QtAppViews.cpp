@@ -4,6 +4,7 @@
 
 #include "tabrix/app/qt/MainWindow.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
+#include "tabrix/calibration/CalibAutoSetDlg.h"
 #include "tabrix/ui/AboutDlg.h"
 #include "tabrix/ui/AskReleasePasswordDlg.h"
 #include "tabrix/ui/GuideMessageDlg.h"
@@ -90,6 +91,12 @@ bool CQtAppViews::ShowProperties() {
 void CQtAppViews::ShowTestDisplay() { m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK); }
 
 void CQtAppViews::EnableServiceModeButton(bool) {}
+
+void CQtAppViews::ShowAutoSet(int preset) {
+  if (!Interactive()) return;
+  CBannerDialog label(CCalibAutoSetDlg::LookOf(m_shell.Strings(), preset), nullptr, true);
+  label.exec();
+}
 
 void CQtAppViews::ShowCalibrationSelection() {
   m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK);

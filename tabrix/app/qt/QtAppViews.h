@@ -26,6 +26,7 @@ class CQtAppViews final : public AppViews {
   bool ShowProperties() override;
   void ShowTestDisplay() override;
   void EnableServiceModeButton(bool enabled) override;
+  void ShowAutoSet(int preset) override;
   void ShowCalibrationSelection() override;
 
   CMainWindow* MainWindow() const { return m_pMainWindow.get(); }

@@ -16,6 +16,7 @@
 #include "platform/qt/QtBeeper.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageBoxes.h"
+#include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "tabrix/app/AppShell.h"
 #include "tabrix/app/CalibrationWnd.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
   // Without a display the connection fails and every window look-up finds nothing.
   CX11WindowSystem windows;
   CQtBeeper beeper;
+  CX11HotKeys hotKeys;
   const CVersionResource version = VersionRecord();
   AppServices system{paths,     CPaths::ProgramDirectory(),
                      clock,     registry,
@@ -82,7 +84,7 @@ int main(int argc, char** argv) {
                      *hid,      display,
                      boxes,     processes,
                      services,  windows,
-                     beeper,    version,
+                     beeper,    hotKeys, version,
                      static_cast<uint32_t>(getpid()), OsType(),
                      CSystemLanguage::DefaultUiLanguage()};
 

@@ -13,9 +13,10 @@ QColor ColourOf(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0
 
 }  // namespace
 
-CBannerDialog::CBannerDialog(const BannerLook& look, QWidget* parent)
+CBannerDialog::CBannerDialog(const BannerLook& look, QWidget* parent, bool compact)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
-      m_pText(new QLabel(this)) {
+      m_pText(new QLabel(this)),
+      m_bCompact(compact) {
   setAttribute(Qt::WA_ShowWithoutActivating);
   m_pText->setAlignment(Qt::AlignCenter);
   m_pText->setTextFormat(Qt::PlainText);
@@ -28,8 +29,15 @@ CBannerDialog::CBannerDialog(const BannerLook& look, QWidget* parent)
   connect(&m_closeTimer, &QTimer::timeout, this, &QDialog::reject);
   // Without a compositor the window stays opaque, as when the system cannot layer it.
   setWindowOpacity(BANNER_OPACITY_PERCENT / 100.0);
-  if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
   Apply(look);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect area = screen->geometry();
+    if (m_bCompact) {
+      const QSize size = m_pText->sizeHint() + QSize(48, 24);
+      area = QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size);
+    }
+    setGeometry(area);
+  }
 }
 
 void CBannerDialog::Apply(const BannerLook& look) {

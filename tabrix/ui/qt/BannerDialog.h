@@ -14,7 +14,8 @@ namespace kv {
 class CBannerDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit CBannerDialog(const BannerLook& look, QWidget* parent = nullptr);
+  // compact: a label just big enough for its text, centred, instead of the whole screen.
+  explicit CBannerDialog(const BannerLook& look, QWidget* parent = nullptr, bool compact = false);
   // Changes text and time while shown (the start guide's second entry).
   void Restyle(const BannerLook& look);
   QString Text() const;
@@ -28,6 +29,7 @@ class CBannerDialog : public QDialog {
   void PlaceText();
 
   QLabel* m_pText;
+  bool m_bCompact;
   QTimer m_closeTimer;
 };
 
