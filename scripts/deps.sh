@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that are missing.
 # Non-interactive and idempotent; 'apt-get update' runs only when something must be installed.
+# `deps.sh fuzz` adds what scripts/fuzz.sh needs: clang, libFuzzer, the symbolizer.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,9 @@ packages=(
   xvfb xauth trayer xdotool x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-noto-cjk
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
