@@ -11,11 +11,11 @@
 #include "sim/sensor-sim/SensorFirmware.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  kv::CSimHidDevice& device = kv::fuzz::UnpluggedSimDevice(65);
+  kv::fuzz::CUnpluggedSimDevice device(65);
   kv::CSensorFirmware firmware(kv::DefaultSensorSimModel());
-  kv::CSensorControl control(firmware, device);
+  kv::CSensorControl control(firmware, device.Device());
   for (const std::string& line : kv::fuzz::Lines(std::string(reinterpret_cast<const char*>(data), size))) {
-    if (kv::fuzz::PlugCommand(line)) continue;
+    if (kv::fuzz::CUnpluggedSimDevice::PlugCommand(line)) continue;
     std::string reply = control.Execute(line);
     if (reply.empty() || reply.find('\n') != std::string::npos) __builtin_trap();
   }

@@ -1,7 +1,9 @@
 #pragma once
 // A simulated HID device that is never announced on the bus, for harnesses that drive a
 // stand-in's control language: its input reports go nowhere and nothing lands on disk.
-// One per process (it runs a service thread), built on first use.
+// Each input gets its own: the device's service thread frees the reports sent to it, and
+// only a device that is gone (thread joined) when the input ends leaves libFuzzer's
+// malloc/free count even; otherwise every input looks like a leak and costs a heap scan.
 #include <cstdint>
 #include <string>
 
@@ -10,8 +12,22 @@
 
 namespace kv::fuzz {
 
-inline CSimHidDevice& UnpluggedSimDevice(uint16_t inputLength) {
-  static SimHidDescriptor descriptor = [inputLength] {
+class CUnpluggedSimDevice {
+ public:
+  explicit CUnpluggedSimDevice(uint16_t inputLength)
+      : m_device(Paths(), Descriptor(inputLength), 0, nullptr) {}
+  CSimHidDevice& Device() { return m_device; }
+
+  // Lines that would announce the device (or take it away) are left out: they touch the
+  // file system and parse nothing.
+  static bool PlugCommand(const std::string& line) { return line.find("plug") != std::string::npos; }
+
+ private:
+  static const CPaths& Paths() {
+    static const CPaths paths = CPaths::UnderPrefix("/nonexistent/kv-fuzz");
+    return paths;
+  }
+  static SimHidDescriptor Descriptor(uint16_t inputLength) {
     SimHidDescriptor d;
     d.m_sName = "fuzz";
     d.m_uVendorId = 0x2F11;
@@ -20,15 +36,9 @@ inline CSimHidDevice& UnpluggedSimDevice(uint16_t inputLength) {
     d.m_uOutputLength = inputLength;
     d.m_uFeatureLength = 9;
     return d;
-  }();
-  static CSimHidDevice device(CPaths::UnderPrefix("/nonexistent/kv-fuzz"), descriptor, 0, nullptr);
-  return device;
-}
+  }
 
-// Lines that would announce the device (or take it away) are left out: they touch the
-// file system and parse nothing.
-inline bool PlugCommand(const std::string& line) {
-  return line.find("plug") != std::string::npos;
-}
+  CSimHidDevice m_device;
+};
 
 }  // namespace kv::fuzz

@@ -19,9 +19,10 @@ build=${KV_FUZZ_BUILD:-$root/build-fuzz}
 
 bash "$root/scripts/deps.sh" fuzz
 
+mkdir -p "$build"
 nice -n 19 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DKV_FUZZ=ON -DKV_BENCH=OFF \
-  >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+  >"$build/fuzz-configure.log" 2>&1 || { cat "$build/fuzz-configure.log"; exit 1; }
 
 mapfile -t lines <"$build/fuzz_targets.txt"
 declare -A corpus_of=()
