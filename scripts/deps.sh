@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that are missing.
 # Non-interactive and idempotent; 'apt-get update' runs only when something must be installed.
+# `deps.sh fuzz` adds what scripts/fuzz.sh needs: clang, libFuzzer, the symbolizer.
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,9 @@ packages=(
   # unit and desktop entry checkers, and a look into the installed hive
   dpkg-dev fakeroot desktop-file-utils systemd sqlite3
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

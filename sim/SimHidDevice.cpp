@@ -15,7 +15,6 @@
 #include <fstream>
 #include <memory>
 
-#include "common/LittleEndian.h"
 #include "platform/posix/SimHidFrame.h"
 
 namespace kv {
@@ -214,34 +213,32 @@ void CSimHidDevice::FlushBacklog(int fd) {
 }
 
 void CSimHidDevice::HandleFrame(int fd, const uint8_t* frame, size_t length) {
+  SimHidFrameView view;
+  if (!DecodeSimHidHostFrame({frame, length}, &view)) return;
   bool silent;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     silent = m_bSilent;
   }
-  switch (frame[0]) {
+  switch (view.m_uKind) {
     case SIM_HID_OUTPUT:
-      if (length >= 2 && m_pHandler) m_pHandler->OnOutputReport({frame + 1, length - 1});
+      if (m_pHandler) m_pHandler->OnOutputReport(view.m_report);
       break;
     case SIM_HID_SET_FEATURE: {
-      if (length < 3) break;
-      bool ok = m_pHandler && m_pHandler->OnSetFeature({frame + 2, length - 2});
-      if (!silent) SendFrame(fd, {SIM_HID_FEATURE_ACK, frame[1], static_cast<uint8_t>(ok ? 0 : 1)});
+      bool ok = m_pHandler && m_pHandler->OnSetFeature(view.m_report);
+      if (!silent) SendFrame(fd, {SIM_HID_FEATURE_ACK, view.m_uSeq, static_cast<uint8_t>(ok ? 0 : 1)});
       break;
     }
     case SIM_HID_GET_FEATURE: {
-      if (length != 5) break;
-      size_t want = ReadU16(frame + 3);
-      if (want == 0 || want > SIM_HID_MAX_REPORT) break;
       std::vector<uint8_t> report;
-      bool ok = m_pHandler && m_pHandler->OnGetFeature(frame[2], want, &report);
+      bool ok = m_pHandler && m_pHandler->OnGetFeature(view.m_uReportId, view.m_uLength, &report);
       if (silent) break;
-      if (ok && !report.empty() && report.size() <= want) {
-        std::vector<uint8_t> answer{SIM_HID_FEATURE_REPORT, frame[1]};
+      if (ok && !report.empty() && report.size() <= view.m_uLength) {
+        std::vector<uint8_t> answer{SIM_HID_FEATURE_REPORT, view.m_uSeq};
         answer.insert(answer.end(), report.begin(), report.end());
         SendFrame(fd, answer);
       } else {
-        SendFrame(fd, {SIM_HID_FEATURE_ACK, frame[1], 1});
+        SendFrame(fd, {SIM_HID_FEATURE_ACK, view.m_uSeq, 1});
       }
       break;
     }

@@ -21,6 +21,7 @@
 // timed out is never taken for the answer to the next one.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace kv {
 
@@ -35,5 +36,22 @@ inline constexpr uint8_t SIM_HID_FEATURE_REPORT = 0x83;
 // Largest report a simulated device may declare, and the largest frame on the wire.
 inline constexpr size_t SIM_HID_MAX_REPORT = 4096;
 inline constexpr size_t SIM_HID_MAX_FRAME = SIM_HID_MAX_REPORT + 2;
+
+// One frame with its kind and length checked; m_report points into the frame.
+struct SimHidFrameView {
+  uint8_t m_uKind = 0;
+  uint8_t m_uSeq = 0;       // SET_FEATURE, GET_FEATURE, FEATURE_ACK, FEATURE_REPORT
+  uint8_t m_uStatus = 0;    // FEATURE_ACK; one without its status byte counts as refused
+  uint8_t m_uReportId = 0;  // GET_FEATURE
+  size_t m_uLength = 0;     // GET_FEATURE: 1..SIM_HID_MAX_REPORT
+  std::span<const uint8_t> m_report;  // OUTPUT and SET_FEATURE (never empty), INPUT (never
+                                      // empty), FEATURE_REPORT (empty when the device sent none)
+};
+
+// A frame from a host as the device takes it (OUTPUT, SET_FEATURE, GET_FEATURE); false for
+// any other kind, a frame too short for its kind, or one longer than SIM_HID_MAX_FRAME.
+bool DecodeSimHidHostFrame(std::span<const uint8_t> frame, SimHidFrameView* view);
+// A frame from the device as a host takes it (HELLO, INPUT, FEATURE_ACK, FEATURE_REPORT).
+bool DecodeSimHidDeviceFrame(std::span<const uint8_t> frame, SimHidFrameView* view);
 
 }  // namespace kv

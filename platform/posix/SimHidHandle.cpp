@@ -31,26 +31,20 @@ void CSimHidHandle::ReceiveLoop() {
     ssize_t n = recv(m_fd.Get(), buf.data(), buf.size(), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // unplugged, the stand-in died, or Close() shut the socket
-    size_t len = static_cast<size_t>(n);
-    if (len > SIM_HID_MAX_FRAME) continue;  // oversized: not a frame of ours
+    std::span<const uint8_t> frame(buf.data(), static_cast<size_t>(n));
+    SimHidFrameView view;
+    // Oversized, short and unknown frames are not ours and are ignored.
+    if (!DecodeSimHidDeviceFrame(frame, &view)) continue;
     std::lock_guard<std::mutex> lock(m_mutex);
-    switch (buf[0]) {
-      case SIM_HID_INPUT:
-        if (len < 2) break;
-        ++m_uReceived;
-        while (m_inputs.size() >= m_uQueueLimit) m_inputs.pop_front();
-        m_inputs.emplace_back(buf.begin() + 1, buf.begin() + static_cast<ptrdiff_t>(len));
-        m_cv.notify_all();
-        break;
-      case SIM_HID_FEATURE_ACK:
-      case SIM_HID_FEATURE_REPORT:
-        if (len < 2) break;
-        m_answer.assign(buf.begin(), buf.begin() + static_cast<ptrdiff_t>(len));
-        m_bHaveAnswer = true;
-        m_cv.notify_all();
-        break;
-      default:
-        break;  // unknown kinds are ignored
+    if (view.m_uKind == SIM_HID_INPUT) {
+      ++m_uReceived;
+      while (m_inputs.size() >= m_uQueueLimit) m_inputs.pop_front();
+      m_inputs.emplace_back(view.m_report.begin(), view.m_report.end());
+      m_cv.notify_all();
+    } else if (view.m_uKind == SIM_HID_FEATURE_ACK || view.m_uKind == SIM_HID_FEATURE_REPORT) {
+      m_answer.assign(frame.begin(), frame.end());
+      m_bHaveAnswer = true;
+      m_cv.notify_all();
     }
   }
   std::lock_guard<std::mutex> lock(m_mutex);
@@ -214,7 +208,9 @@ uint32_t CSimHidHandle::SetFeature(std::span<const uint8_t> report) {
   frame.insert(frame.end(), report.begin(), report.end());
   std::vector<uint8_t> answer;
   if (uint32_t e = FeatureTransfer(std::move(frame), &answer)) return e;
-  if (answer[0] != SIM_HID_FEATURE_ACK || answer.size() < 3 || answer[2] != 0)
+  SimHidFrameView view;
+  if (!DecodeSimHidDeviceFrame(answer, &view) || view.m_uKind != SIM_HID_FEATURE_ACK ||
+      view.m_uStatus != 0)
     return ERROR_CODE_GEN_FAILURE;
   return ERROR_CODE_SUCCESS;
 }
@@ -227,11 +223,13 @@ uint32_t CSimHidHandle::GetFeature(std::span<uint8_t> buffer) {
                              static_cast<uint8_t>(buffer.size() >> 8)};
   std::vector<uint8_t> answer;
   if (uint32_t e = FeatureTransfer(std::move(frame), &answer)) return e;
-  if (answer[0] != SIM_HID_FEATURE_REPORT) return ERROR_CODE_GEN_FAILURE;
+  SimHidFrameView view;
+  if (!DecodeSimHidDeviceFrame(answer, &view) || view.m_uKind != SIM_HID_FEATURE_REPORT)
+    return ERROR_CODE_GEN_FAILURE;
   // The answer must be a report of the id asked for and fit the caller's buffer.
-  size_t n = answer.size() - 2;
-  if (n == 0 || n > buffer.size() || answer[2] != buffer[0]) return ERROR_CODE_GEN_FAILURE;
-  std::memcpy(buffer.data(), answer.data() + 2, n);
+  size_t n = view.m_report.size();
+  if (n == 0 || n > buffer.size() || view.m_report[0] != buffer[0]) return ERROR_CODE_GEN_FAILURE;
+  std::memcpy(buffer.data(), view.m_report.data(), n);
   std::memset(buffer.data() + n, 0, buffer.size() - n);
   return ERROR_CODE_SUCCESS;
 }
