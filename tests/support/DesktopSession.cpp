@@ -277,6 +277,27 @@ bool CDesktopSession::Geometry(unsigned long window, int* x, int* y, int* width,
   return true;
 }
 
+unsigned long CDesktopSession::WaitForPopup(int minWidth, int minHeight, int timeoutMs) {
+  unsigned long found = 0;
+  WaitUntil(timeoutMs, [&] {
+    Connection c = Connect(m_sDisplay);
+    if (!c) return false;
+    for (xcb_window_t w : Children(c.get(), Root(c.get()))) {
+      std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> a(
+          xcb_get_window_attributes_reply(c.get(), xcb_get_window_attributes(c.get(), w), nullptr),
+          &free);
+      if (!a || !a->override_redirect || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+      int x, y, width, height;
+      if (Geometry(w, &x, &y, &width, &height) && width >= minWidth && height >= minHeight) {
+        found = w;
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
+}
+
 bool CDesktopSession::IsShown(unsigned long window) {
   Connection c = Connect(m_sDisplay);
   return c && Viewable(c.get(), static_cast<xcb_window_t>(window));

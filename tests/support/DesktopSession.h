@@ -34,6 +34,9 @@ class CDesktopSession {
   // Position and size of a window on the screen; false when it is gone.
   bool Geometry(unsigned long window, int* x, int* y, int* width, int* height);
   bool IsShown(unsigned long window);
+  // A shown pop-up (a menu: a top-level window the window manager is told to leave alone)
+  // of at least that size; its id, or 0 after timeoutMs.
+  unsigned long WaitForPopup(int minWidth, int minHeight, int timeoutMs);
   // The window that holds the XEmbed tray icons (trayer's), or 0.
   unsigned long TrayWindow();
 

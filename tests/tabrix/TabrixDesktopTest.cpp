@@ -102,6 +102,57 @@ TEST_F(TabrixDesktopTest, StartsIntoTheTrayAndRefusesASecondCopy) {
   EXPECT_TRUE(WaitUntil(5s, [&] { return m_desktop.TrayIcons().empty(); }));
 }
 
+TEST_F(TabrixDesktopTest, MenuHotKeyAndPenSoftwareLinkAsAPersonAndAPenProgramUseThem) {
+  // A program folder of its own, so that its Tabrix.ini links the peer's window.
+  const std::string dir = m_prefix.Dir() + "/program";
+  ASSERT_EQ(m_desktop.Run("mkdir -p '" + dir + "' && cp '" + test::CChildProcess::BinaryPath("tabrix") +
+                          "' '" + dir + "/tabrix' && printf '[OtherPenSoft]\\nWindowName=(PeerWin)\\n' > '" +
+                          dir + "/Tabrix.ini'"),
+            0);
+  const std::string heard = m_prefix.Dir() + "/peer.txt";
+  test::CChildProcess peer;
+  ASSERT_TRUE(peer.Start("/bin/sh", {"-c", "exec '" + test::CChildProcess::BinaryPath("pen-peer") +
+                                              "' listen PeerWin > '" + heard + "'"}));
+  ASSERT_NE(m_desktop.WaitForWindow("PeerWin", 10000), 0u);
+  ASSERT_TRUE(m_tabrix.Start(dir + "/tabrix"));
+  ASSERT_TRUE(WaitUntil(60s, [&] { return m_desktop.TrayIcons().size() == 1; }));
+  ASSERT_TRUE(InputEnabled(1));
+
+  // "Get PenMode" set as the command window's text is answered to the linked window
+  // (WM_USER + 302, wParam 0) and the window keeps its own text.
+  const std::string peerTool = "'" + test::CChildProcess::BinaryPath("pen-peer") + "'";
+  ASSERT_EQ(m_desktop.Run(peerTool + " settext KV_TPdrv_CommandClass 'Get PenMode'"), 0);
+  EXPECT_TRUE(WaitUntil(10s, [&] {
+    return m_desktop.Run("grep -q '^1326 0 ' '" + heard + "'") == 0;
+  })) << "no answer reached the linked window";
+  EXPECT_TRUE(WaitUntil(5s, [&] {
+    return m_desktop.Run(peerTool + " text KV_TPdrv_CommandClass | grep -qx KV_TPDrv_CommandWindow") == 0;
+  }));
+
+  // The calibration hot key opens what the calibration command shows.
+  ASSERT_TRUE(m_desktop.Key("ctrl+shift+d"));
+  unsigned long box = m_desktop.WaitForShownWindow("Corvane", 30000);
+  ASSERT_NE(box, 0u) << "the hot key opened nothing";
+  ASSERT_TRUE(m_desktop.KeyTo(box, "Return"));
+  ASSERT_TRUE(m_desktop.WaitForNoWindow("Corvane", 10000));
+
+  // The tray icon's menu, and Exit from it: the question, answered Yes, ends the program.
+  auto icons = m_desktop.TrayIcons();
+  ASSERT_EQ(icons.size(), 1u);
+  int x, y, w, h;
+  ASSERT_TRUE(m_desktop.Geometry(icons[0], &x, &y, &w, &h));
+  ASSERT_TRUE(m_desktop.Click(x + w / 2, y + h / 2));
+  ASSERT_NE(m_desktop.WaitForPopup(100, 100, 10000), 0u) << "no menu";
+  ASSERT_TRUE(m_desktop.Key("x"));
+  box = m_desktop.WaitForShownWindow("Corvane", 10000);
+  ASSERT_NE(box, 0u) << "no exit question";
+  ASSERT_TRUE(m_desktop.KeyTo(box, "Return"));
+  int status = -1;
+  ASSERT_TRUE(m_tabrix.WaitExit(30000, &status));
+  EXPECT_TRUE(ExitedWith(status, 0));
+  EXPECT_TRUE(InputEnabled(0));
+}
+
 TEST_F(TabrixDesktopTest, TerminationEndsThroughTheExitSequence) {
   ASSERT_NO_FATAL_FAILURE(StartFirst());
   EXPECT_TRUE(m_desktop.Screenshot(m_prefix.Dir() + "/tray.png"));

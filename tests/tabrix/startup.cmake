@@ -11,7 +11,7 @@ kv_add_test(NAME tabrix_desktop_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TabrixDesktopTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp
   LIBS kv_common kv_platform kv_desktop_test_support
   LABELS desktop)
-add_dependencies(tabrix_desktop_test tabrix panel-sim kvtpd-sim pansvc)
+add_dependencies(tabrix_desktop_test tabrix pen-peer panel-sim kvtpd-sim pansvc)
 kv_add_test(NAME tabrix_tray_unit_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TrayLogicTest.cpp
   LIBS kv_tabrix kv_platform_x11
