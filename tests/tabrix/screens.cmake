@@ -4,3 +4,9 @@ kv_add_test(NAME tabrix_screens_unit_test
           ${CMAKE_CURRENT_LIST_DIR}/StatusDispTest.cpp
   LIBS kv_tabrix kv_test_support
   LABELS unit)
+find_package(Qt6 REQUIRED COMPONENTS Test)
+kv_add_test(NAME tabrix_screens_gui_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ScreensGuiTest.cpp
+  LIBS kv_tabrix_qt kv_test_support Qt6::Test
+  LABELS gui)
+set_target_properties(tabrix_screens_gui_test PROPERTIES AUTOMOC ON)
