@@ -10,3 +10,8 @@ kv_add_test(NAME tabrix_screens_gui_test
   LIBS kv_tabrix_qt kv_test_support Qt6::Test
   LABELS gui)
 set_target_properties(tabrix_screens_gui_test PROPERTIES AUTOMOC ON)
+kv_add_test(NAME tabrix_screens_sim_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ScreensSimTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp
+  LIBS kv_tabrix kv_sim_hid kv_platform kv_test_support
+  LABELS sim)
+add_dependencies(tabrix_screens_sim_test panel-sim kvtpd-sim pansvc)
