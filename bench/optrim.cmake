@@ -1,1 +1,5 @@
 kv_add_bench(bench_optrim_calibration ${CMAKE_CURRENT_LIST_DIR}/OptrimCalibrationBench.cpp LIBS kv_optrim)
+kv_add_bench(bench_optrim_touch ${CMAKE_CURRENT_LIST_DIR}/OptrimTouchBench.cpp LIBS kv_optrim kv_test_support)
+if(TARGET bench_optrim_touch)
+  add_dependencies(bench_optrim_touch sensor-sim)
+endif()

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libsqlite3-dev libhidapi-dev
+  libsqlite3-dev libhidapi-dev libudev-dev
   # the desktop programs and their tests: Qt6 Widgets on X11, a real X server with a tray
   # host, a person's hands (xdotool) and eyes (import), a CJK font for the sensor tool
   qt6-base-dev libxcb1-dev libgl-dev

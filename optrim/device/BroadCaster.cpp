@@ -25,8 +25,16 @@ void CBroadCaster::Post(CMsgThrower* sender, uint32_t code, uintptr_t payload) {
     std::lock_guard<std::mutex> lock(m_mutex);
     listeners = m_listeners;
   }
-  for (CMsgThrower* l : listeners)
-    if (l != sender) l->OnNotify(code, payload);
+  for (CMsgThrower* l : listeners) {
+    if (l == sender) continue;
+    {
+      // A listener that an earlier one closed (unregistered and destroyed) during this
+      // delivery must not be called.
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (std::find(m_listeners.begin(), m_listeners.end(), l) == m_listeners.end()) continue;
+    }
+    l->OnNotify(code, payload);
+  }
 }
 
 }  // namespace kv

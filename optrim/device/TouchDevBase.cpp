@@ -287,62 +287,66 @@ void CTouchDevBase::SetMode(uint8_t mode) {
   if (SendCommand({0x02, 0, mode})) m_uMode = mode;
 }
 
-void CTouchDevBase::SetBasicTable(const CalBasicParam& table, bool send) {
+bool CTouchDevBase::SetBasicTable(const CalBasicParam& table, bool send) {
   m_calBlock.basic = table;
-  if (!send || !m_pPort) return;
+  if (!send) return true;
+  if (!m_pPort) return false;
   const CalBasicParam& t = m_calBlock.basic;
   const uint8_t nx = std::min<uint8_t>(t.nx2, kMaxBasicCells);
   const uint8_t ny = std::min<uint8_t>(t.ny2, kMaxBasicCells);
-  SendCommand({0x07, 0, 1});
-  SendCommand({0x07, 0, 1});
-  SendCommand({'`', 0, nx, ny});
+  bool ok = SendCommand({0x07, 0, 1});
+  ok = SendCommand({0x07, 0, 1}) && ok;
+  ok = SendCommand({'`', 0, nx, ny}) && ok;
   SensorCommand c{'b', 0};
   WriteI16(&c[2], t.devMin.x);
   WriteI16(&c[4], t.devMin.y);
-  SendCommand(c);
+  ok = SendCommand(c) && ok;
   c = {'c', 0};
   WriteI16(&c[2], t.devMax.x);
   WriteI16(&c[4], t.devMax.y);
-  SendCommand(c);
-  SendCells('a', t, nx, ny);
+  ok = SendCommand(c) && ok;
+  return SendCells('a', t, nx, ny) && ok;
 }
 
-void CTouchDevBase::SetPreciseTable(const CalPreciseParam& table, bool send) {
+bool CTouchDevBase::SetPreciseTable(const CalPreciseParam& table, bool send) {
   m_calBlock.precise = table;
-  if (!send || !m_pPort) return;
+  if (!send) return true;
+  if (!m_pPort) return false;
   const CalPreciseParam& t = m_calBlock.precise;
   const uint8_t nx = std::min<uint8_t>(t.nx1, kMaxPreciseCells);
   const uint8_t ny = std::min<uint8_t>(t.ny1, kMaxPreciseCells);
-  SendCommand({0x07, 0, 1});
-  SendCommand({0x07, 0, 1});
-  SendCommand({'^', 0, nx, ny});
-  SendCells('_', t, nx, ny);
+  bool ok = SendCommand({0x07, 0, 1});
+  ok = SendCommand({0x07, 0, 1}) && ok;
+  ok = SendCommand({'^', 0, nx, ny}) && ok;
+  return SendCells('_', t, nx, ny) && ok;
 }
 
 // The cells of an uploaded table, row by row, then the end of the upload.
 template <typename Table>
-void CTouchDevBase::SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_t ny) {
+bool CTouchDevBase::SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_t ny) {
+  bool ok = true;
   for (uint8_t row = 0; row <= ny; ++row)
     for (uint8_t col = 0; col <= nx; ++col) {
       SensorCommand c{opcode, 0, col, row};
       WriteI16(&c[4], t.At(row, col).x);
       WriteI16(&c[6], t.At(row, col).y);
-      SendCommand(c);
+      ok = SendCommand(c) && ok;
     }
-  SendCommand({0x07, 0, 0});
-  SendCommand({0x07, 0, 0});
+  ok = SendCommand({0x07, 0, 0}) && ok;
+  ok = SendCommand({0x07, 0, 0}) && ok;
   m_bCalibrated = true;
+  return ok;
 }
 
-void CTouchDevBase::SetAngleParameters(const CalAngleParam& angle, bool send) {
+bool CTouchDevBase::SetAngleParameters(const CalAngleParam& angle, bool send) {
   m_calBlock.angle = angle;
-  if (!send) return;
-  SendCommand({'\\', 0, angle.bAngleEnb});
+  if (!send) return true;
+  bool ok = SendCommand({'\\', 0, angle.bAngleEnb});
   SensorCommand c{']', 0};
   WriteI16(&c[2], angle.deltaL);
   WriteI16(&c[4], angle.deltaR);
   WriteI16(&c[6], angle.deltaD);
-  SendCommand(c);
+  return SendCommand(c) && ok;
 }
 
 void CTouchDevBase::FlashOperation(uint8_t sub) {
@@ -367,7 +371,7 @@ void CTouchDevBase::Poll() {
       StopInputThread();
       DestroyPort();
       if (++m_uFailures > MAX_KEEPALIVE_FAILURES) {
-        Post(NOTIFY_DEVICE_LOST);
+        Post(NOTIFY_DEVICE_LOST, reinterpret_cast<uintptr_t>(this));
         m_uFailures = 0;
       }
     }

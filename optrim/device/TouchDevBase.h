@@ -75,9 +75,11 @@ class CTouchDevBase : public CMsgThrower {
   bool ReadValue(SensorCommand* out, uint8_t code, uint8_t index, uint8_t target, uint8_t sub);
   bool ReadTableCell(SensorCommand* out, uint8_t code, uint8_t column, uint8_t row, uint8_t sub);
   void SetMode(uint8_t mode);
-  void SetBasicTable(const CalBasicParam& table, bool send);
-  void SetPreciseTable(const CalPreciseParam& table, bool send);
-  void SetAngleParameters(const CalAngleParam& angle, bool send);
+  // Each keeps the table in memory and, when asked, sends it: false when a transfer failed
+  // (nothing is sent without a port).
+  bool SetBasicTable(const CalBasicParam& table, bool send);
+  bool SetPreciseTable(const CalPreciseParam& table, bool send);
+  bool SetAngleParameters(const CalAngleParam& angle, bool send);
   void ReadAllParameters();
   bool ReadCameraRecords();
   void FlashOperation(uint8_t sub);
@@ -108,7 +110,7 @@ class CTouchDevBase : public CMsgThrower {
 
  private:
   template <typename Table>
-  void SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_t ny);
+  bool SendCells(uint8_t opcode, const Table& t, uint8_t nx, uint8_t ny);
   void ReadKey(uint8_t key, uint8_t camera);
   bool DownloadTables(SensorCalBlock* block);
   void InputLoop();

@@ -66,6 +66,11 @@ std::string CSensorControl::Execute(const std::string& line) {
     m_firmware.SetReady(a != 0);
     return "ok";
   }
+  if (cmd == "refuseflash" && w.size() == 2) {
+    if (!ParseNumber(w[1], 0, 1, &a)) return "error bad number";
+    m_firmware.SetRefuseFlash(a != 0);
+    return "ok";
+  }
   if (cmd == "flashstate" && w.size() == 2) {
     if (!ParseNumber(w[1], 0, 65535, &a)) return "error bad number";
     m_firmware.SetFlashState(static_cast<uint16_t>(a));

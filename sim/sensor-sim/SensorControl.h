@@ -10,6 +10,7 @@
 //   report B1 ..              send a raw input report (report id 0, then these bytes)
 //   ready 0|1                 the ready flag of command 'e'
 //   flashstate W              the state word of command 'd'
+//   refuseflash 0|1           1: flash writes fail (the state word stays 1, nothing written)
 //   value CODE ADDR B2 ..     answer command CODE (a number) at AddressByte ADDR with
 //                             these payload bytes, e.g. a value out of range
 //   value16 CODE ADDR V       the same with one little-endian 16-bit word (may be negative)

@@ -46,6 +46,21 @@ CSensorFirmware::CSensorFirmware(const SensorSimModel& model) : m_model(model) {
   m_current.m_maxX = 20000;
   m_current.m_maxY = 30000;
   m_current.m_uPreciseCols = m_current.m_uPreciseRows = 4;
+  // A factory-fresh sensor holds even tables: the precise nodes spread between the corners,
+  // the basic one spanning the screen inside the default margins. A host computing a basic
+  // calibration on top of them gets sensible results.
+  auto cell = [](int x, int y) {
+    return static_cast<uint32_t>(static_cast<uint16_t>(x)) |
+           (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16);
+  };
+  for (uint8_t r = 0; r <= 4; ++r)
+    for (uint8_t c = 0; c <= 4; ++c)
+      m_current.m_precise[{r, c}] = cell(m_current.m_minX + c * (m_current.m_maxX - m_current.m_minX) / 4,
+                                         m_current.m_minY + r * (m_current.m_maxY - m_current.m_minY) / 4);
+  constexpr int MARGIN = 2185;
+  for (uint8_t r = 0; r <= 1; ++r)
+    for (uint8_t c = 0; c <= 1; ++c)
+      m_current.m_basic[{r, c}] = cell(MARGIN + c * (65535 - 2 * MARGIN), MARGIN + r * (65535 - 2 * MARGIN));
 }
 
 // Values in range for every model, so that a fresh sensor reads back cleanly.
@@ -157,7 +172,9 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
     case 0x00: ++m_uKeepAlive; break;
     case 0x02: if (v[0] <= 5) m_uMode = v[0]; break;
     case 0x03:
-      if (v[0] == 1) {
+      if (v[0] == 1 && m_bRefuseFlash) {
+        m_uFlashState = 1;  // a write that did not finish
+      } else if (v[0] == 1) {
         m_bFlashWritten = true;
         m_uFlashState = 0;
       }
@@ -166,8 +183,6 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
       if (v[0] == 1 && !m_bInBracket) {  // each bracket comes twice: the second is a no-op
         m_bInBracket = true;
         m_uploading = m_current;
-        m_uploading.m_basic.clear();
-        m_uploading.m_precise.clear();
       } else if (v[0] == 0 && m_bInBracket) {
         m_bInBracket = false;
         m_current = m_uploading;
@@ -179,8 +194,18 @@ void CSensorFirmware::HandleWrite(const uint8_t* c) {
     case ']':
       for (size_t i = 0; i < 3; ++i) t.m_angle[i] = static_cast<int16_t>(Get16(v + 2 * i));
       break;
-    case '^': t.m_uPreciseCols = v[0]; t.m_uPreciseRows = v[1]; break;
-    case '`': t.m_uBasicCols = v[0]; t.m_uBasicRows = v[1]; break;
+    // A new size starts that table afresh; the other table keeps what it holds, so a host
+    // that uploads both in two brackets leaves both behind.
+    case '^':
+      t.m_uPreciseCols = v[0];
+      t.m_uPreciseRows = v[1];
+      if (m_bInBracket) t.m_precise.clear();
+      break;
+    case '`':
+      t.m_uBasicCols = v[0];
+      t.m_uBasicRows = v[1];
+      if (m_bInBracket) t.m_basic.clear();
+      break;
     case 'b':
       t.m_minX = static_cast<int16_t>(Get16(v));
       t.m_minY = static_cast<int16_t>(Get16(v + 2));
@@ -210,6 +235,11 @@ void CSensorFirmware::SetRawValue(uint8_t code, uint8_t address, std::span<const
   std::array<uint8_t, 6> p{};
   for (size_t i = 0; i < payload.size() && i < p.size(); ++i) p[i] = payload[i];
   m_store[{code, address}] = p;
+}
+
+void CSensorFirmware::SetRefuseFlash(bool refuse) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bRefuseFlash = refuse;
 }
 
 void CSensorFirmware::SetFlashState(uint16_t state) {

@@ -48,6 +48,8 @@ class CSensorFirmware {
   // Overrides the payload (bytes 2..7 of the answer) of command code for an AddressByte.
   void SetRawValue(uint8_t code, uint8_t address, std::span<const uint8_t> payload);
   void SetFlashState(uint16_t state);
+  // A refused flash write leaves the state word non-zero and nothing written.
+  void SetRefuseFlash(bool refuse);
   uint8_t Mode() const;
   uint32_t KeepAliveCount() const;
   uint32_t FeatureCount() const;
@@ -73,6 +75,7 @@ class CSensorFirmware {
   bool m_bInBracket = false;
   bool m_bUploaded = false;
   bool m_bFlashWritten = false;
+  bool m_bRefuseFlash = false;
   bool m_bReady = true;
   uint16_t m_uFlashState = 0;
   uint8_t m_uMode = 0;

@@ -15,12 +15,17 @@ CAppShell::CAppShell(AppServices& services, FirmwareLinkTimeouts firmwareWaits)
       m_memoryLog(services.m_clock),
       m_strings(CStringTable::BuiltIn("tabrix")),
       m_calibration(services.m_registry, m_settings, services.m_display, m_app.LinkContext(),
-                    nullptr) {
+                    nullptr),
+      m_penLink(services.m_windows, m_ini.Links(), m_memoryLog),
+      m_pButtonWatch(std::make_unique<CButtonWatchThread>(*this, m_penLink)) {
   m_settings.SetOsType(services.m_iOsType);
   SetCurrentModel(m_app.CurrentModel());
 }
 
 CAppShell::~CAppShell() {
+  m_bRun = false;
+  m_pButtonWatch->Signal();
+  m_pButtonWatch->Join();
   if (m_pFirmware) m_pFirmware->StopWorker();
   m_calibration.SetFirmwarePort(nullptr);
 }
@@ -35,6 +40,7 @@ void CAppShell::CreateFirmwareLink() {
   touch.m_pState = &pen;
   touch.m_pDisplay = &m_services.m_display;
   touch.m_pClock = &m_services.m_clock;
+  touch.m_pPenLink = &m_penLink;
   touch.m_setPanelState = [this](uint32_t code, uint32_t flag) { SendPanelState(code, flag); };
   m_pFirmware = std::make_unique<CTPdrvServiceMode>(
       m_services.m_hidBus, m_app.Models(), &m_memoryLog, m_pTrafficLog.get(),

@@ -12,7 +12,9 @@
 
 #include "resources/StringTable.h"
 #include "tabrix/app/AppServices.h"
+#include "tabrix/app/ButtonWatchThread.h"
 #include "tabrix/app/LanguageList.h"
+#include "tabrix/app/PenSoftwareLinkPoster.h"
 #include "tabrix/app/RivelleApp.h"
 #include "tabrix/app/SettingsStore.h"
 #include "tabrix/app/SharedTableSettingsSink.h"
@@ -46,6 +48,8 @@ class CAppShell {
   SettingsStore& Settings() { return m_settings; }
   CMemoryLog& MemoryLog() { return m_memoryLog; }
   CCalibrationStore& Calibration() { return m_calibration; }
+  PenSoftwareLinkSender& PenLink() { return m_penLink; }
+  CButtonWatchThread& ButtonWatch() { return *m_pButtonWatch; }
   // Null until start-up has read Tabrix.ini (the traffic log names come from there).
   CTPdrvServiceMode* Firmware() { return m_pFirmware.get(); }
   void CreateFirmwareLink();
@@ -101,6 +105,8 @@ class CAppShell {
   std::unique_ptr<CTrafficLog> m_pTrafficLog;
   std::unique_ptr<CTPdrvServiceMode> m_pFirmware;
   CCalibrationStore m_calibration;
+  CPenSoftwareLinkPoster m_penLink;
+  std::unique_ptr<CButtonWatchThread> m_pButtonWatch;
   std::array<uint32_t, SYSTEM_PARAMETER_COUNT> m_savedValues{};
   bool m_bValuesSaved = false;
 };

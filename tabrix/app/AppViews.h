@@ -20,6 +20,14 @@ class AppViews {
   virtual void ShowStartGuide(int mode) = 0;
   virtual void ShowGuideMessage(const std::string& text, bool error) = 0;
   virtual void ShowAbout() = 0;
+  // The property sheet, modal; true when the user pressed OK.
+  virtual bool ShowProperties() = 0;
+  // The test information display, modeless: created once, then shown again.
+  virtual void ShowTestDisplay() = 0;
+  // The test display's "Service Mode" button, greyed while a command of the menu runs.
+  virtual void EnableServiceModeButton(bool enabled) = 0;
+  // The calibration selection dialog, modal.
+  virtual void ShowCalibrationSelection() = 0;
 };
 
 }  // namespace kv

@@ -1,11 +1,46 @@
 #include "tabrix/app/CalibrationWnd.h"
 
+#include "tabrix/app/DeviceHandler.h"
+#include "tabrix/app/TrayCommands.h"
 #include "tabrix/driverlink/DriverLink.h"
 
 namespace kv {
 
 namespace {
 constexpr int32_t OS_TYPE_WIN2000 = 12;
+}
+
+CCalibrationWnd::CCalibrationWnd(CAppShell& shell, AppViews& views)
+    : m_shell(shell), m_views(views),
+      m_pCommands(std::make_unique<CTrayCommands>(shell, views, *this)),
+      m_pDevices(std::make_unique<CDeviceHandler>(shell, views, *this, &shell.ButtonWatch())) {}
+
+CCalibrationWnd::~CCalibrationWnd() = default;
+
+TrayMenuState CCalibrationWnd::MenuState() const {
+  TrayMenuState s;
+  s.m_bDriverOn = m_bDriverOn;
+  s.m_bBusy = m_bBusy;
+  s.m_bTestDisplayRequested = m_bTestDisplayRequested;
+  s.m_uModelType = m_shell.CurrentModelType();
+  s.m_uStoredRotation = m_shell.Settings().GetRotationAngle();
+  s.m_mode = m_shell.Services().m_display.CurrentMode();
+  return s;
+}
+
+void CCalibrationWnd::OnTrayClick() {
+  if (!m_pView) return;
+  {
+    std::lock_guard<std::mutex> lock(m_menuMutex);
+    if (m_bMenuOpen) return;
+    m_bMenuOpen = true;
+  }
+  const uint32_t chosen = m_pView->ShowMenu(CTrayMenu::Build(MenuState(), m_shell.Strings()));
+  {
+    std::lock_guard<std::mutex> lock(m_menuMutex);
+    m_bMenuOpen = false;
+  }
+  if (chosen != 0 && !m_bDestroyed) m_pCommands->OnCommand(chosen);
 }
 
 void CCalibrationWnd::OnCreate(MainWindowView& view) {
@@ -74,11 +109,32 @@ void CCalibrationWnd::SetCommandText(bool on) {
   if (m_pView) m_pView->SetCommandWindowText(m_sCommandText);
 }
 
+void CCalibrationWnd::DeviceLostGuide(bool showDialog) {
+  SetCommandText(false);
+  m_shell.m_bDriverEnabled = false;
+  SwitchDriver(false);
+  if (showDialog) m_views.ShowStartGuide(0);
+}
+
+void CCalibrationWnd::StopButtonWatch() {
+  CButtonWatchThread& watch = m_shell.ButtonWatch();
+  // It may sit in the driver's status wait: cancel that, wake it, give it 100 ms; ten times.
+  for (int i = 0; i < 10 && watch.Alive(); ++i) {
+    if (m_shell.m_bDriverEnabled) {
+      DriverLink link(m_shell.LinkContext());
+      if (link.Open()) link.CancelStatusWait();
+    }
+    watch.Signal();
+    watch.WaitEnd(100);
+  }
+}
+
 void CCalibrationWnd::OnClose() {
   // Only a window that was created has anything to put back.
   if (m_bDestroyed || !m_pView) return;
   m_bDestroyed = true;
   m_shell.m_bRun = false;
+  StopButtonWatch();
   if (CTPdrvServiceMode* firmware = m_shell.Firmware()) {
     firmware->SetTouchPanel(1);
     firmware->StopWorker();

@@ -3,6 +3,9 @@
 // the pen's state (driver on or off, rotated, testing), and its destruction puts the
 // panel and the driver back to rest before the program ends. The same window becomes the
 // full-screen calibration surface.
+#include <array>
+#include <memory>
+#include <mutex>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +15,9 @@
 #include "tabrix/app/TrayIconTable.h"
 
 namespace kv {
+
+class CDeviceHandler;
+class CTrayCommands;
 
 class CCalibrationWnd {
  public:
@@ -24,11 +30,20 @@ class CCalibrationWnd {
   static constexpr uint32_t TOOLTIP_ID = 57347;  // "Set %1 settings."
   static constexpr size_t TOOLTIP_MAX = 127;     // a 128-byte field with its terminator
 
-  CCalibrationWnd(CAppShell& shell, AppViews& views) : m_shell(shell), m_views(views) {}
+  CCalibrationWnd(CAppShell& shell, AppViews& views);
+  ~CCalibrationWnd();
+  CCalibrationWnd(const CCalibrationWnd&) = delete;
+  CCalibrationWnd& operator=(const CCalibrationWnd&) = delete;
 
   // WM_CREATE: the view exists and can take timers and the tray icon.
   void OnCreate(MainWindowView& view);
   void OnTimer(uint32_t id);
+  // A left-button release on the tray icon: the menu, built anew; ignored while one shows.
+  void OnTrayClick();
+  TrayMenuState MenuState() const;
+  CTrayCommands& Commands() { return *m_pCommands; }
+  CDeviceHandler& Devices() { return *m_pDevices; }
+  CAppShell& Shell() { return m_shell; }
   // WM_CLOSE and exit: the destroy sequence; the view quits the loop at its end.
   void OnClose();
   bool Destroyed() const { return m_bDestroyed; }
@@ -46,12 +61,30 @@ class CCalibrationWnd {
   uint32_t CurrentIcon() const;
   std::string Tooltip() const;
 
+  // A modal command runs: the menu greys most items, the calibration keys refuse.
+  bool Busy() const { return m_bBusy; }
+  void SetBusy(bool busy) { m_bBusy = busy; }
+  bool TestDisplayRequested() const { return m_bTestDisplayRequested; }
+  void SetTestDisplayRequested(bool requested) { m_bTestDisplayRequested = requested; }
+  // The resolution notice is on screen: rotation and exit refuse.
+  bool DisplayChangeShown() const { return m_bDisplayChangeShown; }
+  void SetDisplayChangeShown(bool shown) { m_bDisplayChangeShown = shown; }
+  // The panel's firmware version words, copied when the test display opens.
+  uint16_t FirmwareWord(int i) const { return m_aFirmwareWords[i & 1]; }
+  void SetFirmwareWords(uint16_t first, uint16_t second) { m_aFirmwareWords = {first, second}; }
+
+  // After a failed driver request: command window text off, the button watch quiet,
+  // driver off, and the "not connected" banner when asked.
+  void DeviceLostGuide(bool showDialog);
+
   uint32_t PenButton() const { return m_uPenButton; }
   void SetPenButton(uint32_t value) { m_uPenButton = value; }
   const std::string& CommandText() const { return m_sCommandText; }
   void SetCommandText(bool on);
 
  private:
+  void StopButtonWatch();
+
   CAppShell& m_shell;
   AppViews& m_views;
   MainWindowView* m_pView = nullptr;
@@ -62,6 +95,14 @@ class CCalibrationWnd {
   uint32_t m_uPenButton = 0;
   std::string m_sCommandText;
   bool m_bDestroyed = false;
+  std::unique_ptr<CTrayCommands> m_pCommands;
+  std::unique_ptr<CDeviceHandler> m_pDevices;
+  std::mutex m_menuMutex;  // the window's critical section around the menu-open mark
+  bool m_bMenuOpen = false;
+  bool m_bBusy = false;
+  bool m_bTestDisplayRequested = false;
+  bool m_bDisplayChangeShown = false;
+  std::array<uint16_t, 2> m_aFirmwareWords{};
 };
 
 }  // namespace kv

@@ -3,6 +3,9 @@
 // and the command window's text. The Qt view implements it; tests record the calls.
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "tabrix/app/TrayMenu.h"
 
 namespace kv {
 
@@ -17,6 +20,8 @@ class MainWindowView {
   virtual void StartTimer(uint32_t id, uint32_t ms) = 0;
   virtual void StopTimer(uint32_t id) = 0;
   virtual void SetCommandWindowText(const std::string& text) = 0;
+  // Shows the menu at the mouse and waits for a choice: its id, 0 when none was made.
+  virtual uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) = 0;
   // Ends the message loop once the window is destroyed.
   virtual void Quit() = 0;
 };

@@ -37,7 +37,10 @@ bool CPanelBringUp::Run(bool driverFound) {
   if (!m_views.CreateMainWindow(m_window)) return false;
   LoadCalibration();
   const bool connected = m_shell.m_bPanelConnected;
-  if (connected) m_shell.m_bDriverEnabled = true;
+  if (connected) {
+    m_shell.m_bDriverEnabled = true;
+    m_shell.ButtonWatch().Signal();
+  }
   if (driverFound && m_shell.Calibration().ApplyCalibration(true))
     sender.SendFunctionButtons(settings.GetPenButon());
   settings.SetTabrixVersion(m_shell.Strings().Get(VERSION_TEXT_ID));

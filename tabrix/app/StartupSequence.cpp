@@ -99,6 +99,7 @@ bool CStartupSequence::InitInstance(const std::string& argumentText) {
   if (!CInstanceGuard(m_shell).Claim()) return false;
   m_bClaimed = true;
   m_shell.m_bRun = true;
+  m_shell.ButtonWatch().Start();
   PickWindowNames();
   m_iServiceWait =
       CServiceWait::Wait(services.m_services, services.m_clock, CAppShell::SERVICE_NAME,

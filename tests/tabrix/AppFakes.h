@@ -115,6 +115,12 @@ class CFakeMainWindowView final : public MainWindowView {
   void StopTimer(uint32_t id) override { m_timers.erase(id); }
   void SetCommandWindowText(const std::string& text) override { m_sCommand = text; }
   void Quit() override { m_bQuit = true; }
+  uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) override {
+    m_menus.push_back(items);
+    return m_uChoice;
+  }
+  std::vector<std::vector<TrayMenuItem>> m_menus;
+  uint32_t m_uChoice = 0;
   bool m_bTrayReady = true;
   std::vector<uint32_t> m_icons;
   std::string m_sTip, m_sCommand;
@@ -140,7 +146,17 @@ class CFakeAppViews final : public AppViews {
   }
   void ShowStartGuide(int mode) override { m_guides.push_back(mode); }
   void ShowGuideMessage(const std::string& text, bool) override { m_messages.push_back(text); }
-  void ShowAbout() override {}
+  void ShowAbout() override { ++m_iAbout; }
+  bool ShowProperties() override {
+    ++m_iProperties;
+    return m_bPropertiesOk;
+  }
+  void ShowTestDisplay() override { ++m_iTestDisplay; }
+  void EnableServiceModeButton(bool enabled) override { m_serviceButton.push_back(enabled); }
+  void ShowCalibrationSelection() override { ++m_iCalibration; }
+  int m_iAbout = 0, m_iProperties = 0, m_iTestDisplay = 0, m_iCalibration = 0;
+  bool m_bPropertiesOk = true;
+  std::vector<bool> m_serviceButton;
   int m_iAsked = 0, m_iAnswer = MBR_NO;
   bool m_bTick = false;
   CCalibrationWnd* m_pWindow = nullptr;

@@ -22,51 +22,14 @@
 #include "tests/support/TempPrefix.h"
 #include "tests/tabrix/AppFakes.h"
 #include "tests/tabrix/CalibrationFakes.h"
+#include "tests/tabrix/ProgramUnderTest.h"
 #include "tests/tabrix/SimSystem.h"
 
 namespace kv {
 namespace {
 
 using namespace std::chrono_literals;
-
-// One tray program's worth of system under the test's prefix; several can share it.
-struct Program {
-  explicit Program(const test::CTempPrefix& prefix, const std::string& programDir,
-                   uint32_t pid = 4242)
-      : paths(prefix.Paths()), registry(paths), parameters(paths), pipes(paths), hid(paths),
-        services(paths, registry),
-        system{paths,   programDir, clock,   registry, parameters, pipes,   hid,
-               display, boxes,      processes, services, windows,  beeper, version,
-               pid,     16,         0x0409} {
-    FirmwareLinkTimeouts waits;
-    waits.m_iCommandMs = 2500;  // a silent panel costs this per probe, not 8 s
-    shell = std::make_unique<CAppShell>(system, waits);
-    window = std::make_unique<CCalibrationWnd>(*shell, views);
-    startup = std::make_unique<CStartupSequence>(*shell, views, *window);
-  }
-  ~Program() {
-    window->OnClose();
-    startup->ExitInstance();
-  }
-  CPaths paths;
-  CSystemClock clock;
-  CSqliteRegistry registry;
-  CFileSystemParameters parameters;
-  CPipeClientTransport pipes;
-  CSimHidBus hid;
-  test::CFakeDisplay display;
-  test::CFakeMessageBoxes boxes;
-  test::CFakeProcessLauncher processes;
-  CRegistryServiceControl services;
-  test::CFakeWindowSystem windows;
-  test::CFakeBeeper beeper;
-  CVersionResource version{{{"ProductVersion", "2.2.2.7"}}};
-  AppServices system;
-  test::CFakeAppViews views;
-  std::unique_ptr<CAppShell> shell;
-  std::unique_ptr<CCalibrationWnd> window;
-  std::unique_ptr<CStartupSequence> startup;
-};
+using test::ProgramUnderTest;
 
 class StartupSimTest : public ::testing::Test {
  protected:
@@ -118,7 +81,7 @@ TEST_F(StartupSimTest, NormalStartBringsUpPanelAndDriverAndExitPutsEverythingBac
     registry.SetDword(RegistryHive::CURRENT_USER, key, "PenButon", 0x0101);
     registry.SetDword(RegistryHive::CURRENT_USER, key, "RotationAngle", 90);
   }
-  auto program = std::make_unique<Program>(m_prefix, m_sProgramDir);
+  auto program = std::make_unique<ProgramUnderTest>(m_prefix, m_sProgramDir);
   CFileSystemParameters parameters(m_prefix.Paths());
   uint32_t before = 0;
   parameters.Get(SystemParameter::DRAG_WIDTH, &before);
@@ -154,12 +117,12 @@ TEST_F(StartupSimTest, NormalStartBringsUpPanelAndDriverAndExitPutsEverythingBac
 }
 
 TEST_F(StartupSimTest, SecondStartWarnsOrBringsTheWarningForward) {
-  Program first(m_prefix, m_sProgramDir, 100);
+  ProgramUnderTest first(m_prefix, m_sProgramDir, 100);
   WriteFile("Tabrix.ini", "");
   first.shell->Settings().SetWaitServiceTimeOutSeconds(0);
   ASSERT_TRUE(first.startup->InitInstance(""));
 
-  Program second(m_prefix, m_sProgramDir, 200);
+  ProgramUnderTest second(m_prefix, m_sProgramDir, 200);
   EXPECT_FALSE(second.startup->InitInstance(""));
   ASSERT_EQ(second.boxes.m_shown.size(), 1u);
   EXPECT_EQ(second.boxes.m_shown[0].m_sText, "The Corvane has already been started.");
@@ -167,7 +130,7 @@ TEST_F(StartupSimTest, SecondStartWarnsOrBringsTheWarningForward) {
   EXPECT_EQ(second.boxes.m_shown[0].m_uFlags & 0xF0, MBF_ICON_HAND);
   EXPECT_EQ(second.views.m_pWindow, nullptr);
 
-  Program third(m_prefix, m_sProgramDir, 300);
+  ProgramUnderTest third(m_prefix, m_sProgramDir, 300);
   third.windows.m_byName["Second Instance Warning"] = 77;
   EXPECT_FALSE(third.startup->InitInstance(""));
   EXPECT_TRUE(third.boxes.m_shown.empty());
@@ -175,7 +138,7 @@ TEST_F(StartupSimTest, SecondStartWarnsOrBringsTheWarningForward) {
   EXPECT_EQ(first.shell->App().RunningInstanceProcessId(), 100u);
 
   // "/Quit" closes every window of the running instance's process.
-  Program quit(m_prefix, m_sProgramDir, 400);
+  ProgramUnderTest quit(m_prefix, m_sProgramDir, 400);
   quit.windows.m_byProcess[100] = {5, 6};
   EXPECT_FALSE(quit.startup->InitInstance("/Quit"));
   EXPECT_EQ(quit.windows.m_posted.size(), 2u);
@@ -184,20 +147,20 @@ TEST_F(StartupSimTest, SecondStartWarnsOrBringsTheWarningForward) {
 
 TEST_F(StartupSimTest, InstallerSwitchesWriteTheirHivesAndRollbackTouchesNothing) {
   {
-    Program rollback(m_prefix, m_sProgramDir);
+    ProgramUnderTest rollback(m_prefix, m_sProgramDir);
     EXPECT_FALSE(rollback.startup->InitInstance("/Rollback"));
   }
   struct stat st;
   EXPECT_NE(stat(m_prefix.Paths().MachineHivePath().c_str(), &st), 0) << "no hive written";
   EXPECT_FALSE(CRivelleApp::InstanceRunning(m_prefix.Paths()));
   {
-    Program install(m_prefix, m_sProgramDir);
+    ProgramUnderTest install(m_prefix, m_sProgramDir);
     EXPECT_FALSE(install.startup->InitInstance("/Install"));
   }
   EXPECT_EQ(MachineDword("StartupCalibDisp"), 1u);
   EXPECT_EQ(MachineDword("StartupCalibDisp", RegistryHive::CURRENT_USER), 0xFFFFFFFFu);
   {
-    Program user(m_prefix, m_sProgramDir);
+    ProgramUnderTest user(m_prefix, m_sProgramDir);
     EXPECT_FALSE(user.startup->InitInstance("-i"));
   }
   EXPECT_EQ(MachineDword("StartupCalibDisp", RegistryHive::CURRENT_USER), 1u);
@@ -209,7 +172,7 @@ TEST_F(StartupSimTest, NothingThereAndGarbageConfigurationStillReachTheTray) {
   WriteFile("model.ini", "[MODEL]\nModel1=" + std::string(300, 'M') + "\n" + garbage);
   WriteFile("language.ini", "[LANGUAGE]\nLanguage1=Deutsch\n[Deutsch]\nLANGID=409\n"
                             "ResourceFileName=missing.strings\n");
-  Program program(m_prefix, m_sProgramDir);
+  ProgramUnderTest program(m_prefix, m_sProgramDir);
   program.shell->Settings().SetWaitServiceTimeOutSeconds(0);
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(program.startup->InitInstance(""));
@@ -230,7 +193,7 @@ TEST_F(StartupSimTest, LanguageModuleReplacesTheTexts) {
   WriteFile("language.ini", "[LANGUAGE]\nLanguage1=Test\n[Test]\nLANGID=0409\n"
                             "ResourceFileName=test.strings\n");
   WriteFile("test.strings", "57344 Tablo\n57347 Einstellungen von %1.\n");
-  Program program(m_prefix, m_sProgramDir);
+  ProgramUnderTest program(m_prefix, m_sProgramDir);
   program.shell->Settings().SetWaitServiceTimeOutSeconds(0);
   ASSERT_TRUE(program.startup->InitInstance(""));
   program.views.FireFirstAdd();

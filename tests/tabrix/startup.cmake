@@ -12,3 +12,12 @@ kv_add_test(NAME tabrix_desktop_test
   LIBS kv_common kv_platform kv_desktop_test_support
   LABELS desktop)
 add_dependencies(tabrix_desktop_test tabrix panel-sim kvtpd-sim pansvc)
+kv_add_test(NAME tabrix_tray_unit_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TrayLogicTest.cpp
+  LIBS kv_tabrix
+  LABELS unit)
+kv_add_test(NAME tabrix_tray_sim_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TraySimTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp
+  LIBS kv_tabrix kv_sim_hid kv_platform kv_test_support
+  LABELS sim)
+add_dependencies(tabrix_tray_sim_test panel-sim kvtpd-sim pansvc)

@@ -1,15 +1,22 @@
 #include "tabrix/app/qt/MainWindow.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QMenu>
 
 #include "platform/x11/X11WindowSystem.h"
+#include "tabrix/app/DeviceHandler.h"
+#include "tabrix/app/qt/SideWindows.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
 
 namespace kv {
 
 CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
                          CX11WindowSystem* windows)
-    : QWidget(nullptr, Qt::FramelessWindowHint), m_logic(logic), m_pWindows(windows) {
+    : QWidget(nullptr, Qt::FramelessWindowHint),
+      m_logic(logic),
+      m_pWindows(windows),
+      m_command(logic.Shell(), logic.Shell().PenLink()) {
   setWindowTitle(QString::fromStdString(names.m_sMainName));
   setWindowIcon(CTrayIconPainter::ProgramIcon());
   // The window exists for the X server (so that it can be found and posted to) but is
@@ -19,16 +26,49 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
     m_pWindows->SetWindowClass(m_uWindowId, names.m_sMainClass);
     QCoreApplication::instance()->installNativeEventFilter(this);
   }
+  CAppShell& shell = logic.Shell();
+  m_pCommandView = std::make_unique<CCommandWindowView>(m_command, names.m_sCommandClass, windows);
+  m_pRegionView = std::make_unique<CRegionWindowView>(windows);
+  if (CTPdrvServiceMode* firmware = shell.Firmware())
+    firmware->PublishRegionWindow(std::shared_ptr<RegionWindow>(m_pRegionView.get(), [](RegionWindow*) {}));
+  // Device arrival and removal come through a descriptor polled by the event loop.
+  m_pDeviceWatch = CreateDeviceWatch(shell.Services().m_paths);
+  if (m_pDeviceWatch->Descriptor() >= 0) {
+    m_pDeviceNotifier =
+        std::make_unique<QSocketNotifier>(m_pDeviceWatch->Descriptor(), QSocketNotifier::Read);
+    connect(m_pDeviceNotifier.get(), &QSocketNotifier::activated, this, [this] {
+      for (const DeviceEvent& e : m_pDeviceWatch->ReadEvents())
+        if (!m_logic.Destroyed()) m_logic.Devices().OnDeviceChange(e);
+    });
+  }
+  // The button watch reports a driver that stopped answering from its own thread.
+  shell.ButtonWatch().SetLostHandler([this] {
+    QMetaObject::invokeMethod(this, [this] {
+      if (!m_logic.Destroyed() && m_logic.DriverOn()) m_logic.DeviceLostGuide(true);
+    }, Qt::QueuedConnection);
+  });
 }
 
 CMainWindow::~CMainWindow() {
+  CAppShell& shell = m_logic.Shell();
+  shell.ButtonWatch().SetLostHandler({});
+  if (CTPdrvServiceMode* firmware = shell.Firmware()) firmware->PublishRegionWindow(nullptr);
   if (m_pWindows) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
 bool CMainWindow::AddTrayIcon(uint32_t iconId, const std::string& tip) {
   // The shell takes no icon while no tray runs; the logic's timers try again.
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
-  if (!m_pTray) m_pTray = std::make_unique<QSystemTrayIcon>();
+  if (!m_pTray) {
+    m_pTray = std::make_unique<QSystemTrayIcon>();
+    connect(m_pTray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+              // The menu opens on the left button; it runs its own loop, so not from
+              // inside the tray's event handler.
+              if (reason == QSystemTrayIcon::Trigger)
+                QTimer::singleShot(0, this, [this] { m_logic.OnTrayClick(); });
+            });
+  }
   m_pTray->setIcon(CTrayIconPainter::IconFor(iconId));
   m_pTray->setToolTip(QString::fromStdString(tip));
   m_pTray->show();
@@ -61,15 +101,52 @@ void CMainWindow::StopTimer(uint32_t id) {
 
 void CMainWindow::SetCommandWindowText(const std::string& text) {
   m_sCommandText = QString::fromStdString(text);
+  if (m_pCommandView) m_pCommandView->SetOwnText(text);
 }
 
 void CMainWindow::Quit() { QCoreApplication::quit(); }
+
+namespace {
+
+void Fill(QMenu* menu, const std::vector<TrayMenuItem>& items) {
+  for (const TrayMenuItem& item : items) {
+    if (item.m_uId == 0) {
+      menu->addSeparator();
+      continue;
+    }
+    const QString text = QString::fromStdString(item.m_sText);
+    if (!item.m_children.empty()) {
+      QMenu* sub = menu->addMenu(text);
+      sub->setEnabled(item.m_bEnabled);
+      Fill(sub, item.m_children);
+      continue;
+    }
+    QAction* action = menu->addAction(text);
+    action->setData(item.m_uId);
+    action->setEnabled(item.m_bEnabled);
+    action->setCheckable(item.m_bChecked);
+    action->setChecked(item.m_bChecked);
+  }
+}
+
+}  // namespace
+
+uint32_t CMainWindow::ShowMenu(const std::vector<TrayMenuItem>& items) {
+  QMenu menu;
+  menu.setObjectName("TrayMenu");
+  Fill(&menu, items);
+  m_pOpenMenu = &menu;
+  QAction* chosen = menu.exec(QCursor::pos());
+  m_pOpenMenu = nullptr;
+  return chosen ? chosen->data().toUInt() : 0;
+}
 
 bool CMainWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
   if (eventType != "xcb_generic_event_t") return false;
   WindowId target = 0;
   PostedWindowMessage posted;
-  if (!m_pWindows->DecodeMessage(message, &target, &posted) || target != m_uWindowId)
+  if (!m_pWindows || !m_pWindows->DecodeMessage(message, &target, &posted) ||
+      target != m_uWindowId)
     return false;
   if (posted.m_uMessage == WINDOW_MESSAGE_CLOSE) {
     // Leave the event handler before the window goes away.

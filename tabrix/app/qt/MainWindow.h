@@ -5,17 +5,24 @@
 #include <QAbstractNativeEventFilter>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QSocketNotifier>
 #include <QWidget>
+
+class QMenu;
 
 #include <map>
 #include <memory>
 
+#include "platform/DeviceWatch.h"
 #include "tabrix/app/CalibrationWnd.h"
+#include "tabrix/app/CommandWindow.h"
 #include "tabrix/app/MainWindowView.h"
 
 namespace kv {
 
 class CX11WindowSystem;
+class CCommandWindowView;
+class CRegionWindowView;
 
 class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativeEventFilter {
   Q_OBJECT
@@ -31,6 +38,9 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   void StopTimer(uint32_t id) override;
   void SetCommandWindowText(const std::string& text) override;
   void Quit() override;
+  uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) override;
+  // The menu on screen while ShowMenu waits (tests and the benchmark look at it).
+  QMenu* OpenMenu() const { return m_pOpenMenu; }
 
   QSystemTrayIcon* TrayIcon() const { return m_pTray.get(); }
   const QString& CommandText() const { return m_sCommandText; }
@@ -44,6 +54,12 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   std::map<uint32_t, std::unique_ptr<QTimer>> m_timers;
   QString m_sCommandText;
   uint64_t m_uWindowId = 0;
+  QMenu* m_pOpenMenu = nullptr;
+  CCommandWindow m_command;
+  std::unique_ptr<CCommandWindowView> m_pCommandView;
+  std::unique_ptr<CRegionWindowView> m_pRegionView;
+  std::unique_ptr<DeviceWatch> m_pDeviceWatch;
+  std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;
 };
 
 }  // namespace kv

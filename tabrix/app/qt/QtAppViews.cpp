@@ -16,6 +16,7 @@ namespace kv {
 
 namespace {
 constexpr uint32_t OK_TEXT_ID = 61002;
+constexpr uint32_t NOT_YET_TEXT_ID = 61010;
 }
 
 CQtAppViews::CQtAppViews(CAppShell& shell, CX11WindowSystem* windows)
@@ -74,6 +75,24 @@ void CQtAppViews::ShowAbout() {
   CAboutView view(logic, CTrayIconPainter::ProgramIcon(),
                   QString::fromStdString(m_shell.Strings().Get(OK_TEXT_ID)));
   view.exec();
+}
+
+}  // namespace kv
+
+namespace kv {
+
+// Screens that come with later work say so instead of pretending.
+bool CQtAppViews::ShowProperties() {
+  m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK);
+  return false;
+}
+
+void CQtAppViews::ShowTestDisplay() { m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK); }
+
+void CQtAppViews::EnableServiceModeButton(bool) {}
+
+void CQtAppViews::ShowCalibrationSelection() {
+  m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK);
 }
 
 }  // namespace kv

@@ -23,6 +23,10 @@ class CQtAppViews final : public AppViews {
   void ShowStartGuide(int mode) override;
   void ShowGuideMessage(const std::string& text, bool error) override;
   void ShowAbout() override;
+  bool ShowProperties() override;
+  void ShowTestDisplay() override;
+  void EnableServiceModeButton(bool enabled) override;
+  void ShowCalibrationSelection() override;
 
   CMainWindow* MainWindow() const { return m_pMainWindow.get(); }
   static bool Interactive();

@@ -1,0 +1,11 @@
+# The sensor tool's windows (Qt views) and the optrim program.
+file(GLOB optrim_qt_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/ui/qt/*.cpp)
+list(REMOVE_ITEM optrim_qt_sources ${CMAKE_CURRENT_LIST_DIR}/ui/qt/OptrimMain.cpp)
+add_library(kv_optrim_qt STATIC ${optrim_qt_sources})
+target_link_libraries(kv_optrim_qt PUBLIC kv_optrim)
+if(PROJECT_VERSION)
+  target_compile_definitions(kv_optrim_qt PRIVATE KV_VERSION="${PROJECT_VERSION}")
+endif()
+kv_qt_target(kv_optrim_qt)
+add_executable(optrim ${CMAKE_CURRENT_LIST_DIR}/ui/qt/OptrimMain.cpp)
+target_link_libraries(optrim PRIVATE kv_optrim_qt)
