@@ -17,6 +17,7 @@
 #include "fuzz/FuzzBytes.h"
 #include "tabrix/driverlink/ModelTable.h"
 #include "tabrix/firmware/TPdrvServiceMode.h"
+#include "tabrix/firmware/TouchActionRunner.h"
 #include "tabrix/firmware/TouchReportHandler.h"
 #include "tests/support/FakeClock.h"
 
@@ -93,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kv::CTPdrvServiceMode firmware(bus, models, nullptr, nullptr, nullptr, {}, context);
   firmware.SetModelTypeForTest(type);
   kv::CTouchReportHandler handler(context);
+  kv::CTouchActionRunner runner(context);
   if (flags & 4) {
     firmware.PublishRegionWindow(window);
     handler.PublishRegionWindow(window);
@@ -113,15 +115,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       kv::CTouchReportHandler::Report r;
       std::copy(report.begin(), report.begin() + 10, r.begin());
       kv::CTouchReportHandler::LinkState ls{type, (route & 2) != 0, (route & 4) != 0};
+      // The handler decides; the runner carries the decisions out as the worker does.
+      kv::TouchActions actions;
       switch ((route >> 3) & 3) {
-        case 0: handler.TouchState(r); break;
-        case 1: handler.TouchPosition(r, ls); break;
+        case 0: handler.TouchState(r, &actions); break;
+        case 1: handler.TouchPosition(r, ls, &actions); break;
         case 2:
-          ended = handler.TouchPresence(r, ls);
+          ended = handler.TouchPresence(r, ls, &actions);
           if (ended) Require(!handler.TouchInProgress() && !handler.Announced());
           break;
-        default: handler.Button(r); break;
+        default: handler.Button(r, &actions); break;
       }
+      runner.Run(actions);
     }
     Require(std::isfinite(window->m_x) && std::isfinite(window->m_y));
     Require(window->m_x >= 0 && window->m_x <= screen.m_uW);

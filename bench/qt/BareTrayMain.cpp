@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QPixmap picture(32, 32);
   picture.fill(Qt::blue);
-  QSystemTrayIcon icon(QIcon(picture));
+  QSystemTrayIcon icon{QIcon(picture)};
   // As the tray program does: try again until a tray host takes the icon.
   QTimer retry;
   QObject::connect(&retry, &QTimer::timeout, [&] {
