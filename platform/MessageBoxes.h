@@ -16,6 +16,7 @@ enum MessageBoxFlag : uint32_t {
   MBF_ICON_QUESTION = 0x20,     // questions
   MBF_ICON_EXCLAMATION = 0x30,  // warnings
   MBF_ICON_ASTERISK = 0x40,     // information
+  MBF_DEFAULT_BUTTON_2 = 0x100,  // No is the default of a Yes/No question
   MBF_SET_FOREGROUND = 0x10000,
   MBF_TOPMOST = 0x40000,
 };

@@ -43,7 +43,7 @@ int CQtMessageBoxes::Show(const std::string& text, const std::string& caption, u
   const bool yesNo = (flags & 0xF) == MBF_YES_NO;
   if (yesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton((flags & MBF_DEFAULT_BUTTON_2) ? QMessageBox::No : QMessageBox::Yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }

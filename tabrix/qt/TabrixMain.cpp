@@ -1,4 +1,4 @@
-// tabrix: the per-user tray program. main only wires the system's backends into the
+// tabrix: the per-user tray program. main, above all of its areas, only wires the system's backends into the
 // application object and hands control to its start-up and message loop.
 #include <unistd.h>
 
@@ -21,7 +21,7 @@
 #include "tabrix/app/AppShell.h"
 #include "tabrix/app/CalibrationWnd.h"
 #include "tabrix/app/StartupSequence.h"
-#include "tabrix/app/qt/QtAppViews.h"
+#include "tabrix/ui/qt/QtAppViews.h"
 #include "tabrix/app/qt/StopSignalNotifier.h"
 #include "tabrix/driverlink/PipeClientTransport.h"
 #include "TabrixVersionRecord.h"
@@ -96,6 +96,7 @@ int main(int argc, char** argv) {
   int code = 0;
   if (startup.InitInstance(arguments) && !shell.m_bStopRequested) code = QApplication::exec();
   window.OnClose();
+  views.DestroyWindows();
   startup.ExitInstance();
   return code;
 }

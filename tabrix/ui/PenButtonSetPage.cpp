@@ -78,7 +78,7 @@ void CPenButtonSetPage::OnSelect(List list, int item) {
 }
 
 void CPenButtonSetPage::OnOptimizeHtml(int item) {
-  if (item == 1 && Ask(ASK_CLICK_RANGE, MBF_YES_NO | MBF_ICON_EXCLAMATION | MB_DEFAULT_SECOND) ==
+  if (item == 1 && Ask(ASK_CLICK_RANGE, MBF_YES_NO | MBF_ICON_EXCLAMATION | MBF_DEFAULT_BUTTON_2) ==
                        MBR_YES) {
     m_bClickRangeEnabled = true;
     return;

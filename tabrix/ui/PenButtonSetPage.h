@@ -52,7 +52,6 @@ class CPenButtonSetPage {
   static constexpr int32_t CLICK_PAGE = 4;
   static constexpr int32_t CLICK_TICKS = 4;
   static constexpr uint32_t DRAG_SIZE_OFF = 4;
-  static constexpr uint32_t MB_DEFAULT_SECOND = 0x100;  // MB_DEFBUTTON2: No is the default
 
   explicit CPenButtonSetPage(PenButtonPageContext context);
 

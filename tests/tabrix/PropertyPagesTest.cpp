@@ -277,7 +277,7 @@ TEST_F(PagesTest, OptimizeHtmlAsksBeforeEnablingAndPutsDragSizeBack) {
   ASSERT_EQ(m_boxes.m_shown.size(), 1u);
   EXPECT_EQ(m_boxes.m_shown[0].m_sText, m_strings.Get(60104));
   EXPECT_EQ(m_boxes.m_shown[0].m_uFlags,
-            MBF_YES_NO | MBF_ICON_EXCLAMATION | CPenButtonSetPage::MB_DEFAULT_SECOND);
+            MBF_YES_NO | MBF_ICON_EXCLAMATION | MBF_DEFAULT_BUTTON_2);
   EXPECT_EQ(page.Selection(P::HTML), 0);
   EXPECT_EQ(m_parameters.m_values[SystemParameter::DRAG_WIDTH], 4u);
   m_boxes.m_answers = {MBR_YES};

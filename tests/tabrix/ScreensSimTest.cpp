@@ -25,6 +25,7 @@
 #include "tests/support/ControlChannel.h"
 #include "tests/support/TempPrefix.h"
 #include "tests/tabrix/AppFakes.h"
+#include "tests/tabrix/ProgramUnderTest.h"
 #include "tests/tabrix/CalibrationFakes.h"
 #include "tests/tabrix/ScreenFakes.h"
 #include "tests/tabrix/SimSystem.h"
@@ -55,47 +56,16 @@ class CWindowHost final : public ScreenHost {
   CCalibrationWnd& m_window;
 };
 
-struct Program {
+struct Program : test::ProgramUnderTest {
   Program(const test::CTempPrefix& prefix, const std::string& programDir)
-      : paths(prefix.Paths()), registry(paths), parameters(paths), pipes(paths), hid(paths),
-        services(paths, registry),
-        system{paths,   programDir, clock,     registry, parameters, pipes,  hid,
-               display, boxes,      processes, services, windows,    beeper, version,
-               4242,    16,         0x0409} {
-    FirmwareLinkTimeouts waits;
-    waits.m_iCommandMs = 2500;
-    shell = std::make_unique<CAppShell>(system, waits);
-    window = std::make_unique<CCalibrationWnd>(*shell, views);
-    startup = std::make_unique<CStartupSequence>(*shell, views, *window);
+      : test::ProgramUnderTest(prefix, programDir) {
     host = std::make_unique<CWindowHost>(*window);
     sender = std::make_unique<CShellPenSettingsSender>(*shell);
-  }
-  ~Program() {
-    window->OnClose();
-    startup->ExitInstance();
   }
   PenButtonPageContext PageContext() {
     return {shell->Settings(), shell->Strings(), boxes,  shell->Title(), *host,
             shell->App().PenInput(), *sender, 16, 0};
   }
-  CPaths paths;
-  CSystemClock clock;
-  CSqliteRegistry registry;
-  CFileSystemParameters parameters;
-  CPipeClientTransport pipes;
-  CSimHidBus hid;
-  test::CFakeDisplay display;
-  test::CFakeMessageBoxes boxes;
-  test::CFakeProcessLauncher processes;
-  CRegistryServiceControl services;
-  test::CFakeWindowSystem windows;
-  test::CFakeBeeper beeper;
-  CVersionResource version{{{"ProductVersion", "2.2.2.7"}}};
-  AppServices system;
-  test::CFakeAppViews views;
-  std::unique_ptr<CAppShell> shell;
-  std::unique_ptr<CCalibrationWnd> window;
-  std::unique_ptr<CStartupSequence> startup;
   std::unique_ptr<CWindowHost> host;
   std::unique_ptr<CShellPenSettingsSender> sender;
 };

@@ -1,4 +1,4 @@
-#include "tabrix/app/qt/QtAppViews.h"
+#include "tabrix/ui/qt/QtAppViews.h"
 
 #include <QGuiApplication>
 
@@ -6,6 +6,8 @@
 #include "tabrix/app/qt/TrayIconPainter.h"
 #include "tabrix/calibration/CalibAutoSetDlg.h"
 #include "tabrix/ui/AboutDlg.h"
+#include "tabrix/ui/MainWindowScreenHost.h"
+#include "tabrix/ui/qt/SettingsScreens.h"
 #include "tabrix/ui/AskReleasePasswordDlg.h"
 #include "tabrix/ui/GuideMessageDlg.h"
 #include "tabrix/ui/StartGuideDlg.h"
@@ -23,7 +25,13 @@ constexpr uint32_t NOT_YET_TEXT_ID = 61010;
 CQtAppViews::CQtAppViews(CAppShell& shell, CX11WindowSystem* windows)
     : m_shell(shell), m_pWindows(windows) {}
 
-CQtAppViews::~CQtAppViews() = default;
+CQtAppViews::~CQtAppViews() { DestroyWindows(); }
+
+void CQtAppViews::DestroyWindows() {
+  m_pScreens.reset();
+  m_pScreenHost.reset();
+  m_pMainWindow.reset();
+}
 
 bool CQtAppViews::Interactive() {
   const QString platform = QGuiApplication::platformName();
@@ -42,6 +50,8 @@ int CQtAppViews::AskReleasePassword(bool* dontShowAgain) {
 }
 
 bool CQtAppViews::CreateMainWindow(CCalibrationWnd& window) {
+  m_pScreenHost = std::make_unique<CMainWindowScreenHost>(m_shell, window);
+  m_pScreens = std::make_unique<CSettingsScreens>(m_shell, *m_pScreenHost, *this);
   m_pMainWindow = std::make_unique<CMainWindow>(window, m_shell.Names(), m_pWindows);
   window.OnCreate(*m_pMainWindow);
   return true;
@@ -82,19 +92,25 @@ void CQtAppViews::ShowAbout() {
 
 namespace kv {
 
-// Screens that come with later work say so instead of pretending.
-bool CQtAppViews::ShowProperties() {
-  m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK);
-  return false;
+bool CQtAppViews::ShowProperties() { return m_pScreens && m_pScreens->ShowProperties(); }
+
+void CQtAppViews::ShowTestDisplay() {
+  if (m_pScreens) m_pScreens->ShowTestDisplay();
 }
 
-void CQtAppViews::ShowTestDisplay() { m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK); }
+void CQtAppViews::EnableServiceModeButton(bool enabled) {
+  if (m_pScreens) m_pScreens->EnableServiceModeButton(enabled);
+}
 
-void CQtAppViews::EnableServiceModeButton(bool) {}
-
+// The calibration screens come with later work: say so instead of pretending.
 void CQtAppViews::ShowAutoSet(int preset) {
   if (!Interactive()) return;
-  CBannerDialog label(CCalibAutoSetDlg::LookOf(m_shell.Strings(), preset), nullptr, true);
+  BannerLook look;
+  look.m_sText = CCalibAutoSetDlg::Text(m_shell.Strings(), preset);
+  look.m_uBackground = BANNER_NAVY;
+  look.m_uTextColour = BANNER_WHITE;
+  look.m_uDurationMs = CCalibAutoSetDlg::DURATION_MS;
+  CBannerDialog label(look, nullptr, true);
   label.exec();
 }
 

@@ -10,6 +10,8 @@
 namespace kv {
 
 class CBannerDialog;
+class CMainWindowScreenHost;
+class CSettingsScreens;
 class CMainWindow;
 class CX11WindowSystem;
 
@@ -30,12 +32,16 @@ class CQtAppViews final : public AppViews {
   void ShowCalibrationSelection() override;
 
   CMainWindow* MainWindow() const { return m_pMainWindow.get(); }
+  // Closes the screens and the main window's view while the window logic still exists.
+  void DestroyWindows();
   static bool Interactive();
 
  private:
   CAppShell& m_shell;
   CX11WindowSystem* m_pWindows;
   std::unique_ptr<CMainWindow> m_pMainWindow;
+  std::unique_ptr<CMainWindowScreenHost> m_pScreenHost;
+  std::unique_ptr<CSettingsScreens> m_pScreens;
   CBannerDialog* m_pStartGuide = nullptr;  // while one is shown
 };
 

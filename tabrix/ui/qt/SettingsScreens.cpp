@@ -1,7 +1,7 @@
 #include "tabrix/ui/qt/SettingsScreens.h"
 
 #include "platform/posix/PosixHostNames.h"
-#include "tabrix/app/qt/QtAppViews.h"
+#include "tabrix/ui/qt/QtAppViews.h"
 #include "tabrix/firmware/FirmwareServicePort.h"
 #include "tabrix/ui/HostAddressCache.h"
 #include "tabrix/ui/PropSetSheet.h"
