@@ -200,9 +200,9 @@ void SettingsStore::SetText(SettingId id, const std::string& value) {
   WriteString(KeyOfRow(row), row.m_pszName, value);
 }
 
-void SettingsStore::CreateMakerKey() {
+void SettingsStore::CreateMakerKey(bool userHive) {
   m_registry.CreateKey(RegistryHive::LOCAL_MACHINE, MAKER_KEY);
-  m_registry.CreateKey(RegistryHive::CURRENT_USER, MAKER_KEY);
+  if (userHive) m_registry.CreateKey(RegistryHive::CURRENT_USER, MAKER_KEY);
 }
 
 uint64_t SettingsStore::MemoryLogBytes() {

@@ -122,7 +122,9 @@ class SettingsStore final : public CalibrationSettings {
   uint32_t DefaultDword(SettingId id, uint32_t screenWidth = 0, uint32_t screenHeight = 0) const;
 
   // Creates the maker key in both hives (every start).
-  void CreateMakerKey();
+  // userHive false: the machine hive only (an installer run leaves the installing
+  // account's own hive alone).
+  void CreateMakerKey(bool userHive = true);
 
   // --- One getter and setter per row ---
   std::string GetSelectLanguage() { return GetText(SettingId::SELECT_LANGUAGE); }

@@ -89,7 +89,9 @@ bool CStartupSequence::InitInstance(const std::string& argumentText) {
   if (m_switch == StartSwitch::NONE) AskScreenSaver();
   AppServices& services = m_shell.Services();
   services.m_clock.Sleep(m_shell.Settings().GetDelayTime());
-  m_shell.Settings().CreateMakerKey();
+  // "/Install" and "/Commit" write the machine hive only; the account that runs the
+  // installer gets no key of its own, which nothing would ever remove.
+  m_shell.Settings().CreateMakerKey(m_switch != StartSwitch::INSTALL && m_switch != StartSwitch::COMMIT);
   m_shell.SaveSystemValues();
   m_shell.App().OpenSharedTables(m_switch == StartSwitch::NONE);
   if (m_switch != StartSwitch::NONE) {

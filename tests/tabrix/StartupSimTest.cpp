@@ -159,6 +159,7 @@ TEST_F(StartupSimTest, InstallerSwitchesWriteTheirHivesAndRollbackTouchesNothing
   }
   EXPECT_EQ(MachineDword("StartupCalibDisp"), 1u);
   EXPECT_EQ(MachineDword("StartupCalibDisp", RegistryHive::CURRENT_USER), 0xFFFFFFFFu);
+  EXPECT_NE(stat(m_prefix.Paths().UserHivePath().c_str(), &st), 0) << "no user hive written";
   {
     ProgramUnderTest user(m_prefix, m_sProgramDir);
     EXPECT_FALSE(user.startup->InitInstance("-i"));
