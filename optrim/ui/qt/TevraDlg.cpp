@@ -65,14 +65,14 @@ void CTevraDlg::BuildButtons() {
   auto* grid = new QGridLayout(this);
   grid->addWidget(m_pLog, 0, 0, 1, 2);
   int n = 0;
-  for (const ButtonSpec& spec : BUTTONS) {
-    auto* b = new QPushButton(QString::fromStdString(m_context.strings.Get(spec.caption)), this);
-    b->setObjectName(QString::number(spec.id));
+  for (const ButtonSpec& button : BUTTONS) {
+    auto* b = new QPushButton(QString::fromStdString(m_context.strings.Get(button.caption)), this);
+    b->setObjectName(QString::number(button.id));
     b->setAutoDefault(false);
     b->setMinimumHeight(32);
     grid->addWidget(b, 1 + n / 2, n % 2);
     ++n;
-    const int id = spec.id;
+    const int id = button.id;
     connect(b, &QPushButton::clicked, this, [this, id] {
       switch (id) {
         case 1015:
