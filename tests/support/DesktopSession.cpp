@@ -122,7 +122,12 @@ CDesktopSession::CDesktopSession(int width, int height, bool trayHost) {
     m_bHadDisplay = true;
     m_sPreviousDisplay = d;
   }
-  m_bOk = StartServer(width, height) && (!trayHost || StartTrayHost());
+  // A tray host that cannot reach a server that says it is up (seen on a loaded machine
+  // with several servers starting at once) gets a fresh server on another number.
+  for (int attempt = 0; attempt < 4 && !m_bOk; ++attempt) {
+    m_bOk = StartServer(width, height) && (!trayHost || StartTrayHost());
+    if (!m_bOk) StopChild(&m_serverPid);
+  }
 }
 
 CDesktopSession::~CDesktopSession() {
@@ -138,8 +143,9 @@ bool CDesktopSession::StartServer(int width, int height) {
   // Display numbers from one that depends on the process, so that tests running side by
   // side (and other X servers of the machine) rarely meet; a taken number makes Xvfb end
   // at once and the next one is tried.
-  const int first = 100 + static_cast<int>(getpid() % 800);
-  for (int n = first; n < first + 40; ++n) {
+  if (m_iNextNumber == 0) m_iNextNumber = 100 + static_cast<int>(getpid() % 800);
+  for (int tries = 0; tries < 40; ++tries) {
+    const int n = m_iNextNumber++;
     const std::string number = std::to_string(n);
     if (access(("/tmp/.X" + number + "-lock").c_str(), F_OK) == 0 ||
         access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0)
@@ -182,7 +188,7 @@ bool CDesktopSession::StartTrayHost() {
   // nothing while it works, so it keeps the test's.
   // On a loaded machine it may also fail to reach a server that has only just come up:
   // start it again until it holds the tray.
-  for (int attempt = 0; attempt < 5; ++attempt) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
     m_trayPid = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                        "--height", "32", "--iconspacing", "4", "--SetDockType", "true",
                        "--transparent", "false", "--tint", "0xc0c0c0"});

@@ -63,6 +63,7 @@ class CDesktopSession {
   bool m_bOk = false;
   std::string m_sDisplay;
   pid_t m_serverPid = -1;
+  int m_iNextNumber = 0;  // the next display number to try
   pid_t m_trayPid = -1;
   std::string m_sPreviousDisplay;
   bool m_bHadDisplay = false;
