@@ -12,3 +12,7 @@ kv_add_fuzz(fuzz_tabrix_ini ${CMAKE_CURRENT_LIST_DIR}/TabrixIniFuzz.cpp
 kv_add_fuzz(fuzz_language_ini ${CMAKE_CURRENT_LIST_DIR}/LanguageIniFuzz.cpp
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/language_ini
   LIBS kv_tabrix)
+# Texts other programs set as the command window's text.
+kv_add_fuzz(fuzz_command_window ${CMAKE_CURRENT_LIST_DIR}/CommandWindowFuzz.cpp
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/command_window
+  LIBS kv_tabrix)

@@ -14,11 +14,8 @@ int64_t CCommandWindow::PenModeAnswer(uint32_t inputMode, bool eraser) {
 CCommandWindow::Outcome CCommandWindow::OnSetText(const std::string& text,
                                                   const std::string& ownText) {
   if (text.empty() || text == ownText) return Outcome::STORED;
-  if (text != m_shell.Strings().Get(GET_PEN_MODE_ID)) return Outcome::IGNORED;
-  // The eraser state is the panel's region-detection touch the firmware link keeps.
-  CTPdrvServiceMode* firmware = m_shell.Firmware();
-  const bool eraser = firmware && firmware->TouchInProgress();
-  const int64_t answer = PenModeAnswer(m_shell.Settings().GetInputMode(), eraser);
+  if (text != m_strings.Get(GET_PEN_MODE_ID)) return Outcome::IGNORED;
+  const int64_t answer = PenModeAnswer(m_inputMode(), m_eraser());
   if (answer < 0) return Outcome::IGNORED;
   m_link.Send(2, 0, static_cast<uint64_t>(answer));
   return Outcome::ANSWERED;

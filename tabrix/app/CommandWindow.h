@@ -3,9 +3,11 @@
 // for the pen mode, answered through the Pen Software Link; its own text or an empty one
 // is taken as a normal text change; anything else is ignored.
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "tabrix/app/AppShell.h"
+#include "resources/StringTable.h"
+#include "tabrix/firmware/PenSoftwareLinkSender.h"
 
 namespace kv {
 
@@ -14,7 +16,11 @@ class CCommandWindow {
   static constexpr uint32_t GET_PEN_MODE_ID = 60144;
   enum class Outcome { STORED, ANSWERED, IGNORED };
 
-  CCommandWindow(CAppShell& shell, PenSoftwareLinkSender& link) : m_shell(shell), m_link(link) {}
+  // inputMode: the stored "InputMode"; eraser: the eraser state the firmware link keeps.
+  CCommandWindow(const CStringTable& strings, PenSoftwareLinkSender& link,
+                 std::function<uint32_t()> inputMode, std::function<bool()> eraser)
+      : m_strings(strings), m_link(link), m_inputMode(std::move(inputMode)),
+        m_eraser(std::move(eraser)) {}
 
   // A program set `text` while the window's own text was `ownText`. STORED: the window
   // keeps the new text; otherwise its own text stays.
@@ -24,8 +30,10 @@ class CCommandWindow {
   static int64_t PenModeAnswer(uint32_t inputMode, bool eraser);
 
  private:
-  CAppShell& m_shell;
+  const CStringTable& m_strings;
   PenSoftwareLinkSender& m_link;
+  std::function<uint32_t()> m_inputMode;
+  std::function<bool()> m_eraser;
 };
 
 }  // namespace kv

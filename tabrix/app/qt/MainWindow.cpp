@@ -17,7 +17,13 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
     : QWidget(nullptr, Qt::FramelessWindowHint),
       m_logic(logic),
       m_pWindows(windows),
-      m_command(logic.Shell(), logic.Shell().PenLink()) {
+      m_command(logic.Shell().Strings(), logic.Shell().PenLink(),
+                [&shell = logic.Shell()] { return shell.Settings().GetInputMode(); },
+                // The eraser state is the panel's region-detection touch the link keeps.
+                [&shell = logic.Shell()] {
+                  CTPdrvServiceMode* firmware = shell.Firmware();
+                  return firmware && firmware->TouchInProgress();
+                }) {
   setWindowTitle(QString::fromStdString(names.m_sMainName));
   setWindowIcon(CTrayIconPainter::ProgramIcon());
   // The window exists for the X server (so that it can be found and posted to) but is
