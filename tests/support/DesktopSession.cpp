@@ -188,7 +188,7 @@ bool CDesktopSession::StartTrayHost() {
   // nothing while it works, so it keeps the test's.
   // On a loaded machine it may also fail to reach a server that has only just come up:
   // start it again until it holds the tray.
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
     m_trayPid = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                        "--height", "32", "--iconspacing", "4", "--SetDockType", "true",
                        "--transparent", "false", "--tint", "0xc0c0c0"});
@@ -202,6 +202,8 @@ bool CDesktopSession::StartTrayHost() {
       return true;
     if (!ended) StopChild(&m_trayPid);
     m_trayPid = -1;
+    // What keeps it from the server has been seen to pass within a second or two.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400 * (attempt + 1)));
   }
   return false;
 }
