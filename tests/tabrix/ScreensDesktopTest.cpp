@@ -10,63 +10,25 @@
 
 #include "common/DriverSettings.h"
 #include "platform/posix/SqliteRegistry.h"
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ControlChannel.h"
-#include "tests/support/DesktopSession.h"
-#include "tests/support/TempPrefix.h"
-#include "tests/tabrix/SimSystem.h"
+#include "tests/tabrix/TrayDesktopFixture.h"
 
 namespace kv {
 namespace {
 
 using namespace std::chrono_literals;
+using test::WaitUntil;
 const std::string kModelKey = "SOFTWARE\\KAVRO\\Corvane\\Setting\\VT-R700A";
 
-template <typename F>
-bool WaitUntil(std::chrono::milliseconds limit, F ready) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
-
-class ScreensDesktopTest : public ::testing::Test {
+class ScreensDesktopTest : public test::CTrayDesktopFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_desktop.Ok()) << "Xvfb or trayer did not come up";
-    setenv("KV_HID", "sim", 1);
-    ASSERT_TRUE(m_sim.StartDriver());
-    setenv("KV_SERVICE_MANAGER", "1", 1);
-    ASSERT_TRUE(m_sim.StartService());
-    unsetenv("KV_SERVICE_MANAGER");
-    ASSERT_TRUE(m_panel.Start("panel-sim", {"--model", "VT-R700A"}));
-    ASSERT_TRUE(WaitUntil(10s, [&] {
-      return m_panelCtl.Connect(m_prefix.Paths().HidDir() + "/panel.ctl");
-    }));
+    test::CTrayDesktopFixture::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(m_tabrix.Start("tabrix"));
     ASSERT_TRUE(WaitUntil(60s, [&] { return m_desktop.TrayIcons().size() == 1; }));
     ASSERT_TRUE(InputEnabled(1));
   }
-  void TearDown() override {
-    if (m_tabrix.Running()) m_tabrix.Stop(SIGTERM);
-    unsetenv("KV_HID");
-  }
 
-  bool InputEnabled(int expected) {
-    return WaitUntil(20s, [&] {
-      DriverSettings s;
-      return m_sim.ReadSettings(&s) && s.m_uInputEnable == expected;
-    });
-  }
-  // A left click on the tray icon opens the menu; keys then pick its items.
-  bool OpenMenu() {
-    const auto icons = m_desktop.TrayIcons();
-    int x, y, w, h;
-    if (icons.empty() || !m_desktop.Geometry(icons[0], &x, &y, &w, &h)) return false;
-    return m_desktop.Click(x + w / 2, y + h / 2);
-  }
   uint32_t Hive(RegistryHive hive, const std::string& name) {
     CSqliteRegistry registry(m_prefix.Paths());
     uint32_t value = 0xFFFFFFFF;
@@ -79,13 +41,6 @@ class ScreensDesktopTest : public ::testing::Test {
   void Shot(const std::string& name) {
     if (const char* dir = getenv("KV_SCREENSHOT_DIR")) m_desktop.Screenshot(std::string(dir) + "/" + name);
   }
-
-  test::CDesktopSession m_desktop;
-  test::CTempPrefix m_prefix;
-  test::CSimSystem m_sim{m_prefix};
-  test::CChildProcess m_panel;
-  test::CControlChannel m_panelCtl;
-  test::CChildProcess m_tabrix;
 };
 
 TEST_F(ScreensDesktopTest, PropertiesChangeTheFunctionButtonAtDriverAndHives) {

@@ -9,52 +9,18 @@
 #include <thread>
 
 #include "common/DriverSettings.h"
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ControlChannel.h"
-#include "tests/support/DesktopSession.h"
-#include "tests/support/TempPrefix.h"
-#include "tests/tabrix/SimSystem.h"
+#include "tests/tabrix/TrayDesktopFixture.h"
 
 namespace kv {
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename F>
-bool WaitUntil(std::chrono::milliseconds limit, F ready) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
+using test::WaitUntil;
 
 bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
-class TabrixDesktopTest : public ::testing::Test {
+class TabrixDesktopTest : public test::CTrayDesktopFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_desktop.Ok()) << "Xvfb or trayer did not come up";
-    setenv("KV_HID", "sim", 1);
-    ASSERT_TRUE(m_sim.StartDriver());
-    // As its unit starts it: a service that reports its state, which start-up waits for.
-    setenv("KV_SERVICE_MANAGER", "1", 1);
-    ASSERT_TRUE(m_sim.StartService());
-    unsetenv("KV_SERVICE_MANAGER");
-    ASSERT_TRUE(m_panel.Start("panel-sim", {"--model", "VT-R700A"}));
-    ASSERT_TRUE(WaitUntil(10s, [&] {
-      return m_panelCtl.Connect(m_prefix.Paths().HidDir() + "/panel.ctl");
-    }));
-  }
-  void TearDown() override { unsetenv("KV_HID"); }
-
-  bool InputEnabled(int expected) {
-    return WaitUntil(20s, [&] {
-      DriverSettings s;
-      return m_sim.ReadSettings(&s) && s.m_uInputEnable == expected;
-    });
-  }
   // Running, in the tray, the panel set up and the driver on.
   void StartFirst() {
     ASSERT_TRUE(m_tabrix.Start("tabrix"));
@@ -63,13 +29,6 @@ class TabrixDesktopTest : public ::testing::Test {
     ASSERT_TRUE(InputEnabled(1));
     ASSERT_NE(m_desktop.WaitForWindow("KV_TPdrv_Window", 5000), 0u);
   }
-
-  test::CDesktopSession m_desktop;
-  test::CTempPrefix m_prefix;
-  test::CSimSystem m_sim{m_prefix};
-  test::CChildProcess m_panel;
-  test::CControlChannel m_panelCtl;
-  test::CChildProcess m_tabrix;
 };
 
 TEST_F(TabrixDesktopTest, StartsIntoTheTrayAndRefusesASecondCopy) {
@@ -137,11 +96,8 @@ TEST_F(TabrixDesktopTest, MenuHotKeyAndPenSoftwareLinkAsAPersonAndAPenProgramUse
   ASSERT_TRUE(m_desktop.WaitForNoWindow("Corvane", 10000));
 
   // The tray icon's menu, and Exit from it: the question, answered Yes, ends the program.
-  auto icons = m_desktop.TrayIcons();
-  ASSERT_EQ(icons.size(), 1u);
-  int x, y, w, h;
-  ASSERT_TRUE(m_desktop.Geometry(icons[0], &x, &y, &w, &h));
-  ASSERT_TRUE(m_desktop.Click(x + w / 2, y + h / 2));
+  ASSERT_EQ(m_desktop.TrayIcons().size(), 1u);
+  ASSERT_TRUE(OpenMenu());
   ASSERT_NE(m_desktop.WaitForPopup(100, 100, 10000), 0u) << "no menu";
   ASSERT_TRUE(m_desktop.Key("x"));
   box = m_desktop.WaitForShownWindow("Corvane", 10000);
