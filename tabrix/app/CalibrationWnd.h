@@ -77,6 +77,14 @@ class CCalibrationWnd {
   // The resolution notice is on screen: rotation and exit refuse.
   bool DisplayChangeShown() const { return m_bDisplayChangeShown; }
   void SetDisplayChangeShown(bool shown) { m_bDisplayChangeShown = shown; }
+  // The calibration selection dialog is open (the resolution notice then only tells the
+  // user to cancel it).
+  bool SelectionOpen() const { return m_bSelectionOpen; }
+  void SetSelectionOpen(bool open) { m_bSelectionOpen = open; }
+  // A menu command posted to this window, run from the message loop.
+  void PostCommand(uint32_t id) {
+    if (m_pView) m_pView->PostCommand(id);
+  }
   // The panel's firmware version words, copied when the test display opens.
   uint16_t FirmwareWord(int i) const { return m_aFirmwareWords[i & 1]; }
   void SetFirmwareWords(uint16_t first, uint16_t second) { m_aFirmwareWords = {first, second}; }
@@ -113,6 +121,7 @@ class CCalibrationWnd {
   bool m_bDisplayChangeShown = false;
   bool m_bCalibrating = false;
   bool m_bAutoSetShown = false;
+  bool m_bSelectionOpen = false;
   std::array<uint16_t, 2> m_aFirmwareWords{};
 };
 

@@ -33,6 +33,8 @@ class CHotKeyDispatcher {
   void EasyCalibration();
   void DirectPreset(int preset);
   int RotatingIndex() const { return m_iRotating; }
+  // A new resolution starts the easy-change cycle at WIDE again.
+  void ResetRotating() { m_iRotating = 0; }
 
   // "F01".."F12" for 112..123, else the key's own character.
   static std::string KeyName(uint32_t virtualKey);

@@ -22,6 +22,9 @@ class MainWindowView {
   virtual void SetCommandWindowText(const std::string& text) = 0;
   // Shows the menu at the mouse and waits for a choice: its id, 0 when none was made.
   virtual uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) = 0;
+  // PostMessage of a menu command to this window: it runs from the message loop, after
+  // the caller has returned.
+  virtual void PostCommand(uint32_t id) = 0;
   // Ends the message loop once the window is destroyed.
   virtual void Quit() = 0;
 };

@@ -130,6 +130,7 @@ class CFakeMainWindowView final : public MainWindowView {
   void StopTimer(uint32_t id) override { m_timers.erase(id); }
   void SetCommandWindowText(const std::string& text) override { m_sCommand = text; }
   void Quit() override { m_bQuit = true; }
+  void PostCommand(uint32_t id) override { m_posted.push_back(id); }
   uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) override {
     m_menus.push_back(items);
     return m_uChoice;
@@ -137,7 +138,7 @@ class CFakeMainWindowView final : public MainWindowView {
   std::vector<std::vector<TrayMenuItem>> m_menus;
   uint32_t m_uChoice = 0;
   bool m_bTrayReady = true;
-  std::vector<uint32_t> m_icons;
+  std::vector<uint32_t> m_icons, m_posted;
   std::string m_sTip, m_sCommand;
   std::map<uint32_t, uint32_t> m_timers;
   bool m_bDeleted = false, m_bQuit = false;

@@ -7,6 +7,7 @@
 #include "platform/x11/X11WindowSystem.h"
 #include "tabrix/app/DeviceHandler.h"
 #include "tabrix/app/HotKeyDispatcher.h"
+#include "tabrix/app/TrayCommands.h"
 #include "tabrix/app/qt/SideWindows.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
 
@@ -120,6 +121,12 @@ void CMainWindow::SetCommandWindowText(const std::string& text) {
 }
 
 void CMainWindow::Quit() { QCoreApplication::quit(); }
+
+void CMainWindow::PostCommand(uint32_t id) {
+  QTimer::singleShot(0, this, [this, id] {
+    if (!m_logic.Destroyed()) m_logic.Commands().OnCommand(id);
+  });
+}
 
 namespace {
 

@@ -38,6 +38,7 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   void StopTimer(uint32_t id) override;
   void SetCommandWindowText(const std::string& text) override;
   void Quit() override;
+  void PostCommand(uint32_t id) override;
   uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) override;
   // The menu on screen while ShowMenu waits (tests and the benchmark look at it).
   QMenu* OpenMenu() const { return m_pOpenMenu; }
