@@ -16,6 +16,8 @@
 
 namespace kv {
 
+class CCalibrationCommand;
+class CCalibrationSurface;
 class CDeviceHandler;
 class CHotKeyDispatcher;
 class CTrayCommands;
@@ -45,6 +47,8 @@ class CCalibrationWnd {
   CTrayCommands& Commands() { return *m_pCommands; }
   CDeviceHandler& Devices() { return *m_pDevices; }
   CHotKeyDispatcher& Keys() { return *m_pKeys; }
+  CCalibrationSurface& Surface() { return *m_pSurface; }
+  CCalibrationCommand& CalibrationCommand() { return *m_pCalibration; }
   CAppShell& Shell() { return m_shell; }
   // WM_CLOSE and exit: the destroy sequence; the view quits the loop at its end.
   void OnClose();
@@ -114,6 +118,8 @@ class CCalibrationWnd {
   std::unique_ptr<CTrayCommands> m_pCommands;
   std::unique_ptr<CDeviceHandler> m_pDevices;
   std::unique_ptr<CHotKeyDispatcher> m_pKeys;
+  std::unique_ptr<CCalibrationSurface> m_pSurface;
+  std::unique_ptr<CCalibrationCommand> m_pCalibration;
   std::mutex m_menuMutex;  // the window's critical section around the menu-open mark
   bool m_bMenuOpen = false;
   bool m_bBusy = false;
