@@ -21,3 +21,12 @@ kv_add_test(NAME tabrix_tray_sim_test
   LIBS kv_tabrix kv_sim_hid kv_platform kv_test_support
   LABELS sim)
 add_dependencies(tabrix_tray_sim_test panel-sim kvtpd-sim pansvc)
+kv_add_test(NAME tabrix_calibration_geometry_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CalibrationGeometryTest.cpp
+  LIBS kv_tabrix
+  LABELS unit)
+kv_add_test(NAME tabrix_calibration_flow_sim_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CalibrationFlowSimTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp
+  LIBS kv_tabrix kv_sim_hid kv_platform kv_test_support
+  LABELS sim)
+add_dependencies(tabrix_calibration_flow_sim_test panel-sim kvtpd-sim pansvc)
