@@ -30,3 +30,8 @@ kv_add_test(NAME tabrix_calibration_flow_sim_test
   LIBS kv_tabrix kv_sim_hid kv_platform kv_test_support
   LABELS sim)
 add_dependencies(tabrix_calibration_flow_sim_test panel-sim kvtpd-sim pansvc)
+kv_add_test(NAME tabrix_calibration_desktop_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CalibrationDesktopTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp
+  LIBS kv_tabrix kv_platform kv_desktop_test_support
+  LABELS desktop)
+add_dependencies(tabrix_calibration_desktop_test tabrix panel-sim kvtpd-sim pansvc)
