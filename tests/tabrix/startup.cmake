@@ -35,3 +35,8 @@ kv_add_test(NAME tabrix_calibration_desktop_test
   LIBS kv_tabrix kv_platform kv_desktop_test_support
   LABELS desktop)
 add_dependencies(tabrix_calibration_desktop_test tabrix panel-sim kvtpd-sim pansvc)
+kv_add_test(NAME tabrix_session_desktop_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SessionDesktopTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SimSystem.cpp
+  LIBS kv_common kv_platform kv_desktop_test_support
+  LABELS desktop)
+add_dependencies(tabrix_session_desktop_test tabrix pen-peer logind-sim panel-sim kvtpd-sim pansvc)

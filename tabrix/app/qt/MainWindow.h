@@ -24,6 +24,7 @@ class CX11WindowSystem;
 class CCommandWindowView;
 class CRegionWindowView;
 class CCalibrationScreen;
+class CLogindWatcher;
 
 class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativeEventFilter {
   Q_OBJECT
@@ -65,6 +66,7 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   std::unique_ptr<DeviceWatch> m_pDeviceWatch;
   std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;
   std::unique_ptr<QSocketNotifier> m_pKeyNotifier;
+  std::unique_ptr<CLogindWatcher> m_pLogind;
 };
 
 }  // namespace kv
