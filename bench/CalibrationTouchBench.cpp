@@ -46,13 +46,10 @@ void BM_TouchToNextCrossRed(benchmark::State& state) {
   kv::test::CChildProcess panel;
   const std::string dir = prefix.Dir() + "/program";
   mkdir(dir.c_str(), 0755);
-  setenv("KV_SERVICE_MANAGER", "1", 1);
-  if (!sim.StartDriver() || !sim.StartService() || !panel.Start("panel-sim", {"--model", "VT-R700A"}) ||
-      !kv::test::WaitForPath(prefix.Paths().HidDir() + "/panel.ctl", 10000)) {
+  if (!sim.StartWithPanel(&panel)) {
     state.SkipWithError("the stand-ins did not come up");
     return;
   }
-  unsetenv("KV_SERVICE_MANAGER");
   kv::test::ProgramUnderTest program(prefix, dir);
   if (!program.startup->InitInstance("")) {
     state.SkipWithError("start-up failed");

@@ -55,14 +55,10 @@ void BM_StartToTray(benchmark::State& state) {
   kv::test::CSimSystem sim(prefix);
   kv::test::CChildProcess panel;
   setenv("KV_HID", "sim", 1);
-  setenv("KV_SERVICE_MANAGER", "1", 1);
-  if (!desktop.Ok() || !sim.StartDriver() || !sim.StartService() ||
-      !panel.Start("panel-sim", {"--model", "VT-R700A"}) ||
-      !kv::test::WaitForPath(prefix.Paths().HidDir() + "/panel.ctl", 10000)) {
+  if (!desktop.Ok() || !sim.StartWithPanel(&panel)) {
     state.SkipWithError("the desktop or the stand-ins did not come up");
     return;
   }
-  unsetenv("KV_SERVICE_MANAGER");
   const std::string bare = kv::test::CChildProcess::BinaryPath("bench_bare_tray");
   double tabrixMs = 0, bareMs = 0;
   long tabrixKiB = 0, bareKiB = 0;

@@ -10,7 +10,7 @@ packages=(
   libsqlite3-dev libhidapi-dev libudev-dev
   # the desktop programs and their tests: Qt6 Widgets on X11, a real X server with a tray
   # host, a person's hands (xdotool) and eyes (import), a CJK font for the sensor tool
-  qt6-base-dev libxcb1-dev libgl-dev
+  qt6-base-dev libxcb1-dev libxcb-xtest0-dev libgl-dev
   xvfb xauth trayer xdotool x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-noto-cjk
   # power and session notices come from logind on the system bus; tests run a private bus

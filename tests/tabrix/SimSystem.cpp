@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -51,6 +52,15 @@ bool CSimSystem::StartService() {
   // lock file alone may be left by a service stopped earlier.
   return WaitForPath(paths.PipePath(CONTROL_PIPE_NAME), START_TIMEOUT_MS) &&
          WaitForPath(paths.PipePath(STATUS_PIPE_NAME), START_TIMEOUT_MS);
+}
+
+bool CSimSystem::StartWithPanel(CChildProcess* panel) {
+  if (!StartDriver()) return false;
+  setenv("KV_SERVICE_MANAGER", "1", 1);
+  const bool service = StartService();
+  unsetenv("KV_SERVICE_MANAGER");
+  return service && panel->Start("panel-sim", {"--model", "VT-R700A"}) &&
+         WaitForPath(m_prefix.Paths().HidDir() + "/panel.ctl", START_TIMEOUT_MS);
 }
 
 void CSimSystem::StopService() {

@@ -18,6 +18,9 @@ class CSimSystem {
   bool StartDriver();
   bool StartService();
   void StopService();
+  // The whole system the tray program meets: the driver, the service reporting its state
+  // as its unit starts it, and a VT-R700A panel on the simulated bus, waited for.
+  bool StartWithPanel(CChildProcess* panel);
 
   // One command on the stand-in's control channel; its reply without the line end, or
   // "" when the channel cannot be reached.
