@@ -16,6 +16,7 @@
 
 namespace kv {
 
+class CChangeDisplayDlg;
 class CDeviceHandler;
 class CHotKeyDispatcher;
 class CTrayCommands;
@@ -45,6 +46,8 @@ class CCalibrationWnd {
   CTrayCommands& Commands() { return *m_pCommands; }
   CDeviceHandler& Devices() { return *m_pDevices; }
   CHotKeyDispatcher& Keys() { return *m_pKeys; }
+  // The resolution notice, created with the view; null before (or without a view for it).
+  CChangeDisplayDlg* DisplayNotice() { return m_pDisplayNotice.get(); }
   CAppShell& Shell() { return m_shell; }
   // WM_CLOSE and exit: the destroy sequence; the view quits the loop at its end.
   void OnClose();
@@ -114,6 +117,7 @@ class CCalibrationWnd {
   std::unique_ptr<CTrayCommands> m_pCommands;
   std::unique_ptr<CDeviceHandler> m_pDevices;
   std::unique_ptr<CHotKeyDispatcher> m_pKeys;
+  std::unique_ptr<CChangeDisplayDlg> m_pDisplayNotice;
   std::mutex m_menuMutex;  // the window's critical section around the menu-open mark
   bool m_bMenuOpen = false;
   bool m_bBusy = false;
