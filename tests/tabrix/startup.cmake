@@ -25,3 +25,8 @@ kv_add_test(NAME tabrix_change_display_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChangeDisplayTest.cpp
   LIBS kv_tabrix kv_platform kv_test_support
   LABELS unit)
+find_package(Qt6 REQUIRED COMPONENTS Test)
+kv_add_test(NAME tabrix_change_display_gui_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChangeDisplayGuiTest.cpp
+  LIBS kv_tabrix_qt Qt6::Test
+  LABELS gui)
