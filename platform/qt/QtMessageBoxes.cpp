@@ -1,6 +1,7 @@
 #include "platform/qt/QtMessageBoxes.h"
 
 #include <QGuiApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace kv {
@@ -44,6 +45,9 @@ int CQtMessageBoxes::Show(const std::string& text, const std::string& caption, u
   if (yesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton((flags & MBF_DEFAULT_BUTTON_2) ? QMessageBox::No : QMessageBox::Yes);
+    // As on Windows, the letters alone answer: texts tell the user to press [Y] or [N].
+    box.button(QMessageBox::Yes)->setShortcut(QKeySequence(Qt::Key_Y));
+    box.button(QMessageBox::No)->setShortcut(QKeySequence(Qt::Key_N));
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }

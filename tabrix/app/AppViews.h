@@ -3,6 +3,8 @@
 // implement it (tabrix/app/qt/), tests hand in a recorder.
 #include <string>
 
+#include "tabrix/calibration/SelectionResult.h"
+
 namespace kv {
 
 class CCalibrationWnd;
@@ -28,8 +30,8 @@ class AppViews {
   virtual void EnableServiceModeButton(bool enabled) = 0;
   // The preset's name on a navy label for 500 ms, modal, after a preset hot key.
   virtual void ShowAutoSet(int preset) = 0;
-  // The calibration selection dialog, modal.
-  virtual void ShowCalibrationSelection() = 0;
+  // The calibration selection dialog, modal; true with the choice after OK.
+  virtual bool RunCalibrationSelection(SelectionResult* result) = 0;
 };
 
 }  // namespace kv

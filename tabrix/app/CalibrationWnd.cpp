@@ -1,5 +1,7 @@
 #include "tabrix/app/CalibrationWnd.h"
 
+#include "tabrix/app/CalibrationCommand.h"
+#include "tabrix/app/CalibrationSurface.h"
 #include "tabrix/app/ChangeDisplayDlg.h"
 #include "tabrix/app/DeviceHandler.h"
 #include "tabrix/app/HotKeyDispatcher.h"
@@ -13,7 +15,9 @@ CCalibrationWnd::CCalibrationWnd(CAppShell& shell, AppViews& views)
     : m_shell(shell), m_views(views),
       m_pCommands(std::make_unique<CTrayCommands>(shell, views, *this)),
       m_pDevices(std::make_unique<CDeviceHandler>(shell, views, *this, &shell.ButtonWatch())),
-      m_pKeys(std::make_unique<CHotKeyDispatcher>(shell, views, *this, shell.Services().m_hotKeys)) {}
+      m_pKeys(std::make_unique<CHotKeyDispatcher>(shell, views, *this, shell.Services().m_hotKeys)),
+      m_pSurface(std::make_unique<CCalibrationSurface>(shell, views, *this)),
+      m_pCalibration(std::make_unique<CCalibrationCommand>(shell, views, *this)) {}
 
 CCalibrationWnd::~CCalibrationWnd() = default;
 

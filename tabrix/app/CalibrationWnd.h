@@ -16,6 +16,8 @@
 
 namespace kv {
 
+class CCalibrationCommand;
+class CCalibrationSurface;
 class CChangeDisplayDlg;
 class CDeviceHandler;
 class CHotKeyDispatcher;
@@ -48,6 +50,8 @@ class CCalibrationWnd {
   CHotKeyDispatcher& Keys() { return *m_pKeys; }
   // The resolution notice, created with the view; null before (or without a view for it).
   CChangeDisplayDlg* DisplayNotice() { return m_pDisplayNotice.get(); }
+  CCalibrationSurface& Surface() { return *m_pSurface; }
+  CCalibrationCommand& CalibrationCommand() { return *m_pCalibration; }
   CAppShell& Shell() { return m_shell; }
   // WM_CLOSE and exit: the destroy sequence; the view quits the loop at its end.
   void OnClose();
@@ -118,6 +122,8 @@ class CCalibrationWnd {
   std::unique_ptr<CDeviceHandler> m_pDevices;
   std::unique_ptr<CHotKeyDispatcher> m_pKeys;
   std::unique_ptr<CChangeDisplayDlg> m_pDisplayNotice;
+  std::unique_ptr<CCalibrationSurface> m_pSurface;
+  std::unique_ptr<CCalibrationCommand> m_pCalibration;
   std::mutex m_menuMutex;  // the window's critical section around the menu-open mark
   bool m_bMenuOpen = false;
   bool m_bBusy = false;

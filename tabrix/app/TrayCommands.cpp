@@ -1,5 +1,6 @@
 #include "tabrix/app/TrayCommands.h"
 
+#include "tabrix/app/CalibrationCommand.h"
 #include "tabrix/app/ChangeDisplayDlg.h"
 #include "tabrix/app/PanelSettingsSender.h"
 #include "tabrix/app/PanelSearch.h"
@@ -35,13 +36,7 @@ void CTrayCommands::SaveMemoryLog() {
   if (m_shell.MemoryLog().WriteToFile(file)) m_shell.MemoryLog().Clear();
 }
 
-void CTrayCommands::Calibration() {
-  if (m_window.Busy()) return;
-  CBusy busy(*this);
-  // The driver must answer before the crosses are offered.
-  DriverLink link(m_shell.LinkContext());
-  if (link.Open() && link.TakeTouchPoint(true)) m_views.ShowCalibrationSelection();
-}
+void CTrayCommands::Calibration() { m_window.CalibrationCommand().Run(); }
 
 void CTrayCommands::Properties() {
   CBusy busy(*this);

@@ -191,7 +191,14 @@ class CFakeAppViews final : public AppViews {
   }
   void ShowTestDisplay() override { ++m_iTestDisplay; }
   void EnableServiceModeButton(bool enabled) override { m_serviceButton.push_back(enabled); }
-  void ShowCalibrationSelection() override { ++m_iCalibration; }
+  bool RunCalibrationSelection(SelectionResult* result) override {
+    ++m_iCalibration;
+    if (m_pWindow) m_bSelectionSeenOpen = m_pWindow->SelectionOpen();
+    *result = m_selection;
+    return m_bSelectionOk;
+  }
+  SelectionResult m_selection;
+  bool m_bSelectionOk = false, m_bSelectionSeenOpen = false;
   void ShowAutoSet(int preset) override { m_autoSets.push_back(preset); }
   std::vector<int> m_autoSets;
   int m_iAbout = 0, m_iProperties = 0, m_iTestDisplay = 0, m_iCalibration = 0;

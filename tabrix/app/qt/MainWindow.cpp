@@ -9,7 +9,9 @@
 #include "tabrix/app/DeviceHandler.h"
 #include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/TrayCommands.h"
+#include "tabrix/app/CalibrationSurface.h"
 #include "tabrix/app/ChangeDisplayDlg.h"
+#include "tabrix/app/qt/CalibrationScreen.h"
 #include "tabrix/app/qt/ChangeDisplayView.h"
 #include "tabrix/app/qt/SideWindows.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
@@ -40,6 +42,14 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
   CAppShell& shell = logic.Shell();
   m_pCommandView = std::make_unique<CCommandWindowView>(m_command, names.m_sCommandClass, windows);
   m_pRegionView = std::make_unique<CRegionWindowView>(windows);
+  m_pCalibrationScreen = std::make_unique<CCalibrationScreen>(
+      logic.Surface(), QString::fromStdString(shell.Text(CCalibrationSurface::FONT_NAME_ID)),
+      QString::fromStdString(names.m_sMainName));
+  logic.Surface().SetView(m_pCalibrationScreen.get());
+  // The surface is the main window shown: other programs find either by the same class
+  // and name, and what they post reaches the same logic.
+  m_uSurfaceId = static_cast<uint64_t>(m_pCalibrationScreen->winId());
+  if (m_pWindows) m_pWindows->SetWindowClass(m_uSurfaceId, names.m_sMainClass);
   if (CTPdrvServiceMode* firmware = shell.Firmware())
     firmware->PublishRegionWindow(std::shared_ptr<RegionWindow>(m_pRegionView.get(), [](RegionWindow*) {}));
   // Device arrival and removal come through a descriptor polled by the event loop.
@@ -74,6 +84,7 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
 CMainWindow::~CMainWindow() {
   CAppShell& shell = m_logic.Shell();
   shell.ButtonWatch().SetLostHandler({});
+  m_logic.Surface().SetView(nullptr);
   if (CTPdrvServiceMode* firmware = shell.Firmware()) firmware->PublishRegionWindow(nullptr);
   if (m_pWindows) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
@@ -210,7 +221,7 @@ bool CMainWindow::nativeEventFilter(const QByteArray& eventType, void* message, 
   WindowId target = 0;
   PostedWindowMessage posted;
   if (!m_pWindows || !m_pWindows->DecodeMessage(message, &target, &posted) ||
-      target != m_uWindowId)
+      (target != m_uWindowId && target != m_uSurfaceId))
     return false;
   if (posted.m_uMessage == WINDOW_MESSAGE_CLOSE) {
     // Leave the event handler before the window goes away.

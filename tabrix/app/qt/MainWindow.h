@@ -26,6 +26,7 @@ class CX11WindowSystem;
 class CChangeDisplayView;
 class CCommandWindowView;
 class CRegionWindowView;
+class CCalibrationScreen;
 
 class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativeEventFilter {
   Q_OBJECT
@@ -65,10 +66,12 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   std::map<uint32_t, std::unique_ptr<QTimer>> m_timers;
   QString m_sCommandText;
   uint64_t m_uWindowId = 0;
+  uint64_t m_uSurfaceId = 0;
   QMenu* m_pOpenMenu = nullptr;
   CCommandWindow m_command;
   std::unique_ptr<CCommandWindowView> m_pCommandView;
   std::unique_ptr<CRegionWindowView> m_pRegionView;
+  std::unique_ptr<CCalibrationScreen> m_pCalibrationScreen;
   std::unique_ptr<DeviceWatch> m_pDeviceWatch;
   std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;
   std::unique_ptr<QSocketNotifier> m_pKeyNotifier;

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/qt/MainWindow.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
 #include "tabrix/calibration/CalibAutoSetDlg.h"
@@ -14,12 +15,13 @@
 #include "tabrix/ui/qt/AboutView.h"
 #include "tabrix/ui/qt/AskReleasePasswordView.h"
 #include "tabrix/ui/qt/BannerDialog.h"
+#include "tabrix/ui/qt/CalibSelHotkeySetView.h"
+#include "tabrix/ui/qt/CalibSelectView.h"
 
 namespace kv {
 
 namespace {
 constexpr uint32_t OK_TEXT_ID = 61002;
-constexpr uint32_t NOT_YET_TEXT_ID = 61010;
 }
 
 CQtAppViews::CQtAppViews(CAppShell& shell, CX11WindowSystem* windows)
@@ -50,6 +52,7 @@ int CQtAppViews::AskReleasePassword(bool* dontShowAgain) {
 }
 
 bool CQtAppViews::CreateMainWindow(CCalibrationWnd& window) {
+  m_pWindow = &window;
   m_pScreenHost = std::make_unique<CMainWindowScreenHost>(m_shell, window);
   m_pScreens = std::make_unique<CSettingsScreens>(m_shell, *m_pScreenHost, *this);
   m_pMainWindow = std::make_unique<CMainWindow>(window, m_shell.Names(), m_pWindows);
@@ -102,7 +105,6 @@ void CQtAppViews::EnableServiceModeButton(bool enabled) {
   if (m_pScreens) m_pScreens->EnableServiceModeButton(enabled);
 }
 
-// The calibration screens come with later work: say so instead of pretending.
 void CQtAppViews::ShowAutoSet(int preset) {
   if (!Interactive()) return;
   BannerLook look;
@@ -114,8 +116,20 @@ void CQtAppViews::ShowAutoSet(int preset) {
   label.exec();
 }
 
-void CQtAppViews::ShowCalibrationSelection() {
-  m_shell.Box(m_shell.Text(NOT_YET_TEXT_ID), MBF_ICON_ASTERISK);
+bool CQtAppViews::RunCalibrationSelection(SelectionResult* result) {
+  // Unattended, nobody can choose: the selection counts as cancelled.
+  if (!Interactive() || !m_pWindow) return false;
+  CCalibSelectDlg logic(m_shell);
+  CHotKeyDispatcher& keys = m_pWindow->Keys();
+  CCalibSelectView view(logic, m_shell.Strings(), [this, &keys](int hotKey, QWidget* parent) {
+    CCalibSelHotkeySetDlg keyLogic(m_shell, keys, hotKey);
+    CCalibSelHotkeySetView keyView(keyLogic, m_shell.Strings(), parent);
+    return keyView.exec() == QDialog::Accepted;
+  });
+  view.setWindowIcon(CTrayIconPainter::ProgramIcon());
+  if (view.exec() != QDialog::Accepted) return false;
+  *result = view.Result();
+  return true;
 }
 
 }  // namespace kv

@@ -29,7 +29,7 @@ class CQtAppViews final : public AppViews {
   void ShowTestDisplay() override;
   void EnableServiceModeButton(bool enabled) override;
   void ShowAutoSet(int preset) override;
-  void ShowCalibrationSelection() override;
+  bool RunCalibrationSelection(SelectionResult* result) override;
 
   CMainWindow* MainWindow() const { return m_pMainWindow.get(); }
   // Closes the screens and the main window's view while the window logic still exists.
@@ -43,6 +43,7 @@ class CQtAppViews final : public AppViews {
   std::unique_ptr<CMainWindowScreenHost> m_pScreenHost;
   std::unique_ptr<CSettingsScreens> m_pScreens;
   CBannerDialog* m_pStartGuide = nullptr;  // while one is shown
+  CCalibrationWnd* m_pWindow = nullptr;
 };
 
 }  // namespace kv
