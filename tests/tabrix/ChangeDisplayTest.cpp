@@ -32,8 +32,9 @@ class CReentrantBoxes final : public MessageBoxes {
       auto inner = std::move(m_whileUp);
       inner();
     }
-    return (flags & 0xF) == MBF_YES_NO ? MBR_NO : MBR_OK;
+    return (flags & 0xF) == MBF_YES_NO ? m_iYesNo : MBR_OK;
   }
+  int m_iYesNo = MBR_NO;
   std::vector<std::pair<std::string, uint32_t>> m_shown;
   std::function<void()> m_whileUp;
 };
@@ -412,6 +413,21 @@ TEST_F(ChangeDisplayTest, RotationRefreshesTheAnswersButNotTheText) {
   EXPECT_FALSE(Notice().AnswerUsePreset());
   EXPECT_EQ(View().m_sText, asked);
   EXPECT_EQ(m_window->Keys().RotatingIndex(), 0);
+}
+
+TEST_F(ChangeDisplayTest, ARotationRefreshesTheAnswersOnlyWhenItWorked) {
+  PutPreset("1920_1080", "NORMAL", 1, 1, 0, 0);
+  m_window->Keys().OnHotKey(1);
+  ASSERT_EQ(m_window->Keys().RotatingIndex(), 2);
+  m_boxes.m_iYesNo = MBR_YES;
+  m_pipes.m_uReadResult = 233;
+  m_window->Commands().OnCommand(57408);  // 90 degrees, the driver gone
+  EXPECT_EQ(m_window->Keys().RotatingIndex(), 2);
+  m_pipes.m_uReadResult = 0;
+  m_window->SwitchDriver(true);
+  m_window->Commands().OnCommand(57408);
+  EXPECT_EQ(m_window->Keys().RotatingIndex(), 0);
+  EXPECT_EQ(Notice().AnswerPreset(), PRESET_NORMAL);
 }
 
 TEST_F(ChangeDisplayTest, ClosingTheWindowStopsTheTimers) {
