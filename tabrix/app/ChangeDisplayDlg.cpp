@@ -215,8 +215,7 @@ void CChangeDisplayDlg::RefreshAnswers() { ChooseAnswers(false); }
 
 void CChangeDisplayDlg::PrepareText() {
   if (m_sMessage.empty()) return;
-  m_sText = Compose(m_sMessage, m_shell.Strings().Get(SIZE_FORMAT_ID), m_new);
-  m_view.SetText(m_sText);
+  m_view.SetText(Compose(m_sMessage, m_shell.Strings().Get(SIZE_FORMAT_ID), m_new));
 }
 
 bool CChangeDisplayDlg::Answerable() {

@@ -62,13 +62,8 @@ class CChangeDisplayDlg {
   bool Shown() const { return m_bShown; }
   DisplaySize AcceptedSize() const { return m_accepted; }
   DisplaySize PendingSize() const { return m_pending; }
-  DisplaySize NewSize() const { return m_new; }
   ScreenSizePreset AnswerPreset() const { return m_iAnswerPreset; }
   bool AnswerUsePreset() const { return m_bAnswerUsePreset; }
-  bool WaitTimerRunning() const { return m_bWaitTimer; }
-  bool SettleTimerRunning() const { return m_bSettleTimer; }
-  // The question as it was last put to the view.
-  const std::string& Text() const { return m_sText; }
   // The English title of the system's display settings window for an OS type.
   static uint32_t SettingsTitleId(int32_t osType);
   // The question with the size filled in ("%s" of message, "%dX%d" of the size).
@@ -103,7 +98,6 @@ class CChangeDisplayDlg {
   bool m_bSettleTimer = false;
   uint32_t m_uSettleStart = 0;
   std::string m_sMessage;  // the question, "%s" where the size goes
-  std::string m_sText;
   std::string m_sSettingsTitle;
   ScreenSizePreset m_iAnswerPreset = PRESET_NONE;
   bool m_bAnswerUsePreset = false;
