@@ -70,7 +70,7 @@ TEST(ChangeDisplayGuiTest, EveryQuestionFitsUncut) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return asked >= 2; }, 5000));
   view.StopTimer(CChangeDisplayDlg::TIMER_WAIT);
   const int stopped = asked;
-  QTest::qWait(50);
+  QCoreApplication::processEvents();
   EXPECT_EQ(asked, stopped);
 }
 
