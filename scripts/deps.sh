@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev libxcb1-dev libgl-dev
   xvfb xauth trayer xdotool x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-noto-cjk
+  # power and session notices come from logind on the system bus; tests run a private bus
+  dbus-daemon
   # the Debian package and its test: dpkg-shlibdeps, a scratch dpkg for non-root runs, the
   # unit and desktop entry checkers, and a look into the installed hive
   dpkg-dev fakeroot desktop-file-utils systemd sqlite3

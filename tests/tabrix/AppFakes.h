@@ -35,9 +35,11 @@ class CFakeServiceControl final : public ServiceControl {
 
 class CFakeProcessLauncher final : public ProcessLauncher {
  public:
-  uint32_t Execute(const std::string& verb, const std::string& file, const std::string&,
+  uint32_t Execute(const std::string& verb, const std::string& file, const std::string& parameters,
                    ProcessHandle* process) override {
     m_runs.push_back(verb + " " + file);
+    m_parameters.push_back(parameters);
+    if (m_uExecuteError != 0) return m_uExecuteError;
     *process = static_cast<ProcessHandle>(m_runs.size());
     return 0;
   }
@@ -46,7 +48,8 @@ class CFakeProcessLauncher final : public ProcessLauncher {
   }
   void Close(ProcessHandle) override {}
   bool ProgramExists(const std::string& file) override { return m_present.count(file) != 0; }
-  std::vector<std::string> m_runs;
+  std::vector<std::string> m_runs, m_parameters;
+  uint32_t m_uExecuteError = 0;
   std::map<std::string, bool> m_present;
   bool m_bStillRunning = false;
 };

@@ -89,12 +89,12 @@ TEST_F(TabrixDesktopTest, MenuHotKeyAndPenSoftwareLinkAsAPersonAndAPenProgramUse
     return m_desktop.Run(peerTool + " text KV_TPdrv_CommandClass | grep -qx KV_TPDrv_CommandWindow") == 0;
   }));
 
-  // The calibration hot key opens what the calibration command shows.
+  // The calibration hot key opens the calibration selection; Esc cancels it.
   ASSERT_TRUE(m_desktop.Key("ctrl+shift+d"));
-  unsigned long box = m_desktop.WaitForShownWindow("Corvane", 30000);
+  unsigned long box = m_desktop.WaitForShownWindow("Select Calibration", 30000);
   ASSERT_NE(box, 0u) << "the hot key opened nothing";
-  ASSERT_TRUE(m_desktop.KeyTo(box, "Return"));
-  ASSERT_TRUE(m_desktop.WaitForNoWindow("Corvane", 10000));
+  ASSERT_TRUE(m_desktop.KeyTo(box, "Escape"));
+  ASSERT_TRUE(m_desktop.WaitForNoWindow("Select Calibration", 10000));
 
   // The tray icon's menu, and Exit from it: the question, answered Yes, ends the program.
   ASSERT_EQ(m_desktop.TrayIcons().size(), 1u);

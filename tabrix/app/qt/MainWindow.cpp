@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include "platform/qt/LogindWatcher.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "tabrix/app/DeviceHandler.h"
 #include "tabrix/app/HotKeyDispatcher.h"
@@ -73,6 +74,23 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
   m_pDisplayChange = std::make_unique<CChangeDisplayView>(
       shell.Title(), shell.Strings(), [&logic] { return logic.DisplayNotice(); });
   WatchScreens();
+  // Suspend, resume and the session come from logind; without a system bus they never do.
+  auto devices = [this](auto handle) {
+    return [this, handle](bool on) {
+      if (!m_logic.Destroyed()) handle(m_logic.Devices(), on);
+    };
+  };
+  m_pLogind = std::make_unique<CLogindWatcher>(CLogindWatcher::Handlers{
+      devices([](CDeviceHandler& d, bool suspending) {
+        if (suspending) d.OnSuspend();
+        else d.OnResume();
+      }),
+      devices([](CDeviceHandler& d, bool active) {
+        d.OnSessionChange(active ? CDeviceHandler::CONSOLE_CONNECT : CDeviceHandler::CONSOLE_DISCONNECT);
+      }),
+      devices([](CDeviceHandler& d, bool logon) {
+        d.OnSessionChange(logon ? CDeviceHandler::SESSION_LOGON : CDeviceHandler::SESSION_LOGOFF);
+      })});
   // The button watch reports a driver that stopped answering from its own thread.
   shell.ButtonWatch().SetLostHandler([this] {
     QMetaObject::invokeMethod(this, [this] {

@@ -27,6 +27,7 @@ class CChangeDisplayView;
 class CCommandWindowView;
 class CRegionWindowView;
 class CCalibrationScreen;
+class CLogindWatcher;
 
 class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativeEventFilter {
   Q_OBJECT
@@ -79,6 +80,7 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   QPointer<QScreen> m_pWatchedScreen;
   QMetaObject::Connection m_screenConnection;
   uint32_t m_uScreenWidth = 0, m_uScreenHeight = 0;
+  std::unique_ptr<CLogindWatcher> m_pLogind;
 };
 
 }  // namespace kv

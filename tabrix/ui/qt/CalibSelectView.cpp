@@ -186,8 +186,11 @@ void CCalibSelectView::Sync() {
   m_pOptionGroup->setFixedHeight(c.m_bOptionGroupShort ? m_iOptionGroupHeight * 2 / 3
                                                        : m_iOptionGroupHeight);
   m_pResolution->setText(QString::fromStdString(c.m_sResolution));
-  m_pSelectKey->setText(QString::fromStdString(c.m_sSelectKey));
-  m_pEasyKey->setText(QString::fromStdString(c.m_sEasyKey));
+  for (auto [button, text] : {std::pair{m_pSelectKey, &c.m_sSelectKey}, std::pair{m_pEasyKey, &c.m_sEasyKey}}) {
+    button->setText(QString::fromStdString(*text));
+    // Room for the label with the button's frame, whatever key it names.
+    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
+  }
 }
 
 }  // namespace kv
