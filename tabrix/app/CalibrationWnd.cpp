@@ -2,6 +2,7 @@
 
 #include "tabrix/app/CalibrationCommand.h"
 #include "tabrix/app/CalibrationSurface.h"
+#include "tabrix/app/ChangeDisplayDlg.h"
 #include "tabrix/app/DeviceHandler.h"
 #include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/TrayCommands.h"
@@ -51,6 +52,8 @@ void CCalibrationWnd::OnCreate(MainWindowView& view) {
   view.StartTimer(TIMER_FIRST_ADD, FIRST_ADD_MS);
   if (!m_shell.m_bPanelConnected) m_bDriverOn = false;
   SetCommandText(m_bDriverOn);
+  if (ChangeDisplayView* notice = view.DisplayChangeView())
+    m_pDisplayNotice = std::make_unique<CChangeDisplayDlg>(m_shell, *this, *notice);
   m_shell.m_bStartupCalibration = m_shell.Settings().GetStartupCalibDisp() != 0;
 }
 
@@ -98,13 +101,14 @@ void CCalibrationWnd::UpdateIcon() {
   m_shell.App().SharedDriverTable().SetDriverOn(m_bDriverOn ? 1 : 0);
   if (ok) {
     m_iRetryCount = -1;
-    return;
+  } else {
+    if (m_iRetryCount < 0) m_iRetryCount = RETRIES;
+    if (m_iRetryCount > 0) {
+      m_pView->StartTimer(TIMER_RETRY, RETRY_MS);
+      --m_iRetryCount;
+    }
   }
-  if (m_iRetryCount < 0) m_iRetryCount = RETRIES;
-  if (m_iRetryCount > 0) {
-    m_pView->StartTimer(TIMER_RETRY, RETRY_MS);
-    --m_iRetryCount;
-  }
+  if (m_pDisplayNotice) m_pDisplayNotice->CheckDriverState();
 }
 
 void CCalibrationWnd::SetCommandText(bool on) {
@@ -147,6 +151,7 @@ void CCalibrationWnd::OnClose() {
   m_pView->StopTimer(TIMER_RETRY);
   m_pView->DeleteTrayIcon();
   m_pView->SetCommandWindowText({});
+  if (m_pDisplayNotice) m_pDisplayNotice->OnDestroy();
   m_bIconAdded = false;
   DriverLink::Disconnect(m_shell.LinkContext());
   m_pView->Quit();

@@ -18,6 +18,7 @@ namespace kv {
 
 class CCalibrationCommand;
 class CCalibrationSurface;
+class CChangeDisplayDlg;
 class CDeviceHandler;
 class CHotKeyDispatcher;
 class CTrayCommands;
@@ -47,6 +48,8 @@ class CCalibrationWnd {
   CTrayCommands& Commands() { return *m_pCommands; }
   CDeviceHandler& Devices() { return *m_pDevices; }
   CHotKeyDispatcher& Keys() { return *m_pKeys; }
+  // The resolution notice, created with the view; null before (or without a view for it).
+  CChangeDisplayDlg* DisplayNotice() { return m_pDisplayNotice.get(); }
   CCalibrationSurface& Surface() { return *m_pSurface; }
   CCalibrationCommand& CalibrationCommand() { return *m_pCalibration; }
   CAppShell& Shell() { return m_shell; }
@@ -118,6 +121,7 @@ class CCalibrationWnd {
   std::unique_ptr<CTrayCommands> m_pCommands;
   std::unique_ptr<CDeviceHandler> m_pDevices;
   std::unique_ptr<CHotKeyDispatcher> m_pKeys;
+  std::unique_ptr<CChangeDisplayDlg> m_pDisplayNotice;
   std::unique_ptr<CCalibrationSurface> m_pSurface;
   std::unique_ptr<CCalibrationCommand> m_pCalibration;
   std::mutex m_menuMutex;  // the window's critical section around the menu-open mark

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tabrix/app/ChangeDisplayView.h"
 #include "tabrix/app/TrayMenu.h"
 
 namespace kv {
@@ -27,6 +28,9 @@ class MainWindowView {
   virtual void PostCommand(uint32_t id) = 0;
   // Ends the message loop once the window is destroyed.
   virtual void Quit() = 0;
+  // The resolution notice's dialog (resource 214), owned by the view; null when the view
+  // has none.
+  virtual ChangeDisplayView* DisplayChangeView() { return nullptr; }
 };
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 #include "tabrix/app/TrayCommands.h"
 
 #include "tabrix/app/CalibrationCommand.h"
+#include "tabrix/app/ChangeDisplayDlg.h"
 #include "tabrix/app/PanelSettingsSender.h"
 #include "tabrix/app/PanelSearch.h"
 #include "tabrix/app/TrayMenu.h"
@@ -90,6 +91,7 @@ void CTrayCommands::Rotate(uint32_t degrees) {
       m_views.ShowGuideMessage(m_shell.Text(CHECK_CONNECTION_ID), true);
     return;
   }
+  if (CChangeDisplayDlg* notice = m_window.DisplayNotice()) notice->RefreshAnswers();
   if (!m_window.DriverOn()) return;
   settings.SetRotationAngle(degrees);
   m_shell.Calibration().ApplyCalibration(false);

@@ -118,8 +118,30 @@ class CFakeBeeper final : public Beeper {
   std::vector<uint32_t> m_beeps;
 };
 
+class CFakeChangeDisplayView final : public ChangeDisplayView {
+ public:
+  void SetText(const std::string& text) override { m_sText = text; }
+  void Show() override {
+    m_bVisible = true;
+    ++m_iShows;
+  }
+  void Hide() override { m_bVisible = false; }
+  void StartTimer(uint32_t id, uint32_t ms) override {
+    m_timers[id] = ms;
+    ++m_starts[id];
+  }
+  void StopTimer(uint32_t id) override { m_timers.erase(id); }
+  bool Running(uint32_t id) const { return m_timers.count(id) != 0; }
+  std::string m_sText;
+  bool m_bVisible = false;
+  int m_iShows = 0;
+  std::map<uint32_t, uint32_t> m_timers, m_starts;
+};
+
 class CFakeMainWindowView final : public MainWindowView {
  public:
+  ChangeDisplayView* DisplayChangeView() override { return &m_notice; }
+  CFakeChangeDisplayView m_notice;
   bool AddTrayIcon(uint32_t icon, const std::string& tip) override {
     m_icons.push_back(icon);
     m_sTip = tip;

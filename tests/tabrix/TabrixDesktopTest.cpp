@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/DriverSettings.h"
+#include "platform/posix/SqliteRegistry.h"
 #include "tests/tabrix/TrayDesktopFixture.h"
 
 namespace kv {
@@ -117,6 +118,43 @@ TEST_F(TabrixDesktopTest, TerminationEndsThroughTheExitSequence) {
   EXPECT_TRUE(InputEnabled(0));
   // The instance is gone: a new start is the instance again.
   ASSERT_NO_FATAL_FAILURE(StartFirst());
+}
+
+TEST_F(TabrixDesktopTest, ResolutionChangeAsksAndBothAnswersDoWhatTheySay) {
+  {
+    // A user calibration made earlier at 1280 x 1024, and no presets installed.
+    CSqliteRegistry registry(m_prefix.Paths());
+    const std::string key = "SOFTWARE\\KAVRO\\Corvane\\Setting\\VT-R700A\\1280_1024";
+    registry.CreateKey(RegistryHive::LOCAL_MACHINE, key);
+    registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibRatioX", "1.500000");
+    registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibRatioY", "0.500000");
+    registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibOffsetX", "-12.500000");
+    registry.SetString(RegistryHive::LOCAL_MACHINE, key, "CalibOffsetY", "7.000000");
+  }
+  ASSERT_NO_FATAL_FAILURE(StartFirst());
+  ASSERT_TRUE(SetScreenSize(1280, 1024));
+  unsigned long notice = m_desktop.WaitForShownWindow("Corvane", 30000);
+  ASSERT_NE(notice, 0u) << "no question after the change";
+  if (const char* shots = std::getenv("KV_SCREENSHOT_DIR"))
+    m_desktop.Screenshot(std::string(shots) + "/change_display_desktop.png");
+  // "No": the stored calibration of the new size goes to the driver.
+  ASSERT_TRUE(m_desktop.KeyTo(notice, "n"));
+  EXPECT_TRUE(WaitUntil(20s, [&] {
+    DriverSettings s;
+    return m_sim.ReadSettings(&s) && s.m_uScreenWidth == 1280 && s.m_uScreenHeight == 1024 &&
+           s.m_iRatioX == 1500 && s.m_iRatioY == 500 && s.m_iOffsetX == -12 && s.m_iOffsetY == 7;
+  })) << "the stored values did not reach the driver";
+  EXPECT_TRUE(WaitUntil(10s, [&] { return !m_desktop.IsShown(notice); }));
+
+  // Back to the full size: asked again; "Yes" starts the calibration.
+  ASSERT_TRUE(SetScreenSize(1920, 1080));
+  ASSERT_TRUE(WaitUntil(30s, [&] { return m_desktop.IsShown(notice); })) << "no second question";
+  ASSERT_TRUE(m_desktop.KeyTo(notice, "Return"));
+  const unsigned long selection = m_desktop.WaitForShownWindow("Select Calibration", 30000);
+  ASSERT_NE(selection, 0u) << "Yes did not start the calibration";
+  EXPECT_FALSE(m_desktop.IsShown(notice));
+  ASSERT_TRUE(m_desktop.KeyTo(selection, "Escape"));
+  EXPECT_TRUE(m_desktop.WaitForNoWindow("Select Calibration", 10000));
 }
 
 }  // namespace

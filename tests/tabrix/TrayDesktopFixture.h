@@ -62,6 +62,23 @@ class CTrayDesktopFixture : public ::testing::Test {
     return m_desktop.Click(x + w / 2, y + h / 2);
   }
 
+  // The X server's screen at another size (never larger than it started), as a person
+  // changing the resolution would; the mode is made up when the server lacks it.
+  bool SetScreenSize(int width, int height) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string w = std::to_string(width), h = std::to_string(height);
+    const std::string mode = "kv" + size;
+    const std::string timings = "60 " + w + " " + std::to_string(width + 8) + " " +
+                                std::to_string(width + 16) + " " + std::to_string(width + 32) +
+                                " " + h + " " + std::to_string(height + 1) + " " +
+                                std::to_string(height + 2) + " " + std::to_string(height + 3);
+    if (m_desktop.Run("xrandr --output screen --mode " + size + " 2>/dev/null") == 0 ||
+        m_desktop.Run("xrandr --output screen --mode " + mode + " 2>/dev/null") == 0)
+      return true;
+    return m_desktop.Run("xrandr --newmode " + mode + " " + timings + " && xrandr --addmode screen " +
+                         mode + " && xrandr --output screen --mode " + mode) == 0;
+  }
+
   CDesktopSession m_desktop;
   CTempPrefix m_prefix;
   CSimSystem m_sim{m_prefix};

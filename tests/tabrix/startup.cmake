@@ -21,6 +21,15 @@ kv_add_test(NAME tabrix_tray_sim_test
   LIBS kv_tabrix kv_sim_hid kv_platform kv_test_support
   LABELS sim)
 add_dependencies(tabrix_tray_sim_test panel-sim kvtpd-sim pansvc)
+kv_add_test(NAME tabrix_change_display_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChangeDisplayTest.cpp
+  LIBS kv_tabrix kv_platform kv_test_support
+  LABELS unit)
+find_package(Qt6 REQUIRED COMPONENTS Test)
+kv_add_test(NAME tabrix_change_display_gui_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChangeDisplayGuiTest.cpp
+  LIBS kv_tabrix_qt Qt6::Test
+  LABELS gui)
 kv_add_test(NAME tabrix_calibration_geometry_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CalibrationGeometryTest.cpp
   LIBS kv_tabrix

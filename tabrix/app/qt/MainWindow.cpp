@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 
 #include "platform/qt/LogindWatcher.h"
@@ -10,7 +11,9 @@
 #include "tabrix/app/HotKeyDispatcher.h"
 #include "tabrix/app/TrayCommands.h"
 #include "tabrix/app/CalibrationSurface.h"
+#include "tabrix/app/ChangeDisplayDlg.h"
 #include "tabrix/app/qt/CalibrationScreen.h"
+#include "tabrix/app/qt/ChangeDisplayView.h"
 #include "tabrix/app/qt/SideWindows.h"
 #include "tabrix/app/qt/TrayIconPainter.h"
 
@@ -68,6 +71,9 @@ CMainWindow::CMainWindow(CCalibrationWnd& logic, const WindowNames& names,
         if (!m_logic.Destroyed()) m_logic.Keys().OnHotKey(id);
     });
   }
+  m_pDisplayChange = std::make_unique<CChangeDisplayView>(
+      shell.Title(), shell.Strings(), [&logic] { return logic.DisplayNotice(); });
+  WatchScreens();
   // Suspend, resume and the session come from logind; without a system bus they never do.
   auto devices = [this](auto handle) {
     return [this, handle](bool on) {
@@ -99,6 +105,42 @@ CMainWindow::~CMainWindow() {
   m_logic.Surface().SetView(nullptr);
   if (CTPdrvServiceMode* firmware = shell.Firmware()) firmware->PublishRegionWindow(nullptr);
   if (m_pWindows) QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+ChangeDisplayView* CMainWindow::DisplayChangeView() { return m_pDisplayChange.get(); }
+
+void CMainWindow::WatchScreens() {
+  m_logic.Shell().Services().m_display.PrimaryScreenSize(&m_uScreenWidth, &m_uScreenHeight);
+  auto changed = [this] {
+    FollowPrimaryScreen();
+    ReportScreenSize();
+  };
+  connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, changed);
+  connect(qGuiApp, &QGuiApplication::screenAdded, this, changed);
+  // Queued: the removed screen is still listed while its signal runs.
+  connect(qGuiApp, &QGuiApplication::screenRemoved, this, changed, Qt::QueuedConnection);
+  FollowPrimaryScreen();
+}
+
+void CMainWindow::FollowPrimaryScreen() {
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary == m_pWatchedScreen) return;
+  disconnect(m_screenConnection);
+  m_pWatchedScreen = primary;
+  if (primary)
+    m_screenConnection = connect(primary, &QScreen::geometryChanged, this,
+                                 [this] { ReportScreenSize(); });
+}
+
+void CMainWindow::ReportScreenSize() {
+  uint32_t width = 0, height = 0;
+  m_logic.Shell().Services().m_display.PrimaryScreenSize(&width, &height);
+  // Qt tells one change through several signals; the notice hears of it once.
+  if (width == m_uScreenWidth && height == m_uScreenHeight) return;
+  m_uScreenWidth = width;
+  m_uScreenHeight = height;
+  if (m_logic.Destroyed()) return;
+  if (CChangeDisplayDlg* notice = m_logic.DisplayNotice()) notice->OnDisplayChange(width, height);
 }
 
 bool CMainWindow::AddTrayIcon(uint32_t iconId, const std::string& tip) {

@@ -3,6 +3,8 @@
 // find by its class and name, the tray icon, the window timers, and the way in for
 // messages other programs post to it (WM_CLOSE from "/Quit").
 #include <QAbstractNativeEventFilter>
+#include <QPointer>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QSocketNotifier>
@@ -21,6 +23,7 @@ class QMenu;
 namespace kv {
 
 class CX11WindowSystem;
+class CChangeDisplayView;
 class CCommandWindowView;
 class CRegionWindowView;
 class CCalibrationScreen;
@@ -42,6 +45,7 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   void Quit() override;
   void PostCommand(uint32_t id) override;
   uint32_t ShowMenu(const std::vector<TrayMenuItem>& items) override;
+  ChangeDisplayView* DisplayChangeView() override;
   // The menu on screen while ShowMenu waits (tests and the benchmark look at it).
   QMenu* OpenMenu() const { return m_pOpenMenu; }
 
@@ -51,6 +55,12 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
+  // The primary screen's size in device pixels reaches the resolution notice on every
+  // change; Qt replaces the screen object when an output goes away and comes back.
+  void WatchScreens();
+  void FollowPrimaryScreen();
+  void ReportScreenSize();
+
   CCalibrationWnd& m_logic;
   CX11WindowSystem* m_pWindows;
   std::unique_ptr<QSystemTrayIcon> m_pTray;
@@ -66,6 +76,10 @@ class CMainWindow : public QWidget, public MainWindowView, public QAbstractNativ
   std::unique_ptr<DeviceWatch> m_pDeviceWatch;
   std::unique_ptr<QSocketNotifier> m_pDeviceNotifier;
   std::unique_ptr<QSocketNotifier> m_pKeyNotifier;
+  std::unique_ptr<CChangeDisplayView> m_pDisplayChange;
+  QPointer<QScreen> m_pWatchedScreen;
+  QMetaObject::Connection m_screenConnection;
+  uint32_t m_uScreenWidth = 0, m_uScreenHeight = 0;
   std::unique_ptr<CLogindWatcher> m_pLogind;
 };
 
