@@ -48,6 +48,7 @@ wait_for "$KV_PREFIX/run/hid/panel.ctl"
 KV_SERVICE_MANAGER=1 "$bin/pansvc" & pids+=($!)
 wait_for "$KV_PREFIX/run/pipe/{A9898F7B-CD8F-42A8-A235-30478B75FEA1}"
 
+echo "== KV_PREFIX=$KV_PREFIX (control channels under run/)"
 echo "== starting tabrix"
 "$bin/tabrix" & pids+=($!)
 for _ in $(seq 600); do
