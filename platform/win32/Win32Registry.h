@@ -32,6 +32,7 @@ class CWin32Registry final : public Registry {
 
   // Removes the whole sandbox (tests, at their end).
   uint32_t DeleteSandbox();
+  const std::string& Sandbox() const { return m_sSandbox; }
 
  private:
   // The root key (an HKEY) and the full path of key below it.
