@@ -21,21 +21,25 @@ namespace kv {
 
 namespace {
 
-// One overlapped transfer on the pipe with an event of its own.
-uint32_t Transfer(HANDLE pipe, bool write, void* data, DWORD size, int timeoutMs, DWORD* bytes) {
+constexpr DWORD REOPEN_WAIT_MS = 250;
+
+// One overlapped transfer on the pipe with an event of its own; a set stop event ends it.
+uint32_t Transfer(HANDLE pipe, bool write, void* data, DWORD size, int timeoutMs, DWORD* bytes,
+                  HANDLE stop = nullptr) {
   HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!done) return GetLastError();
   OVERLAPPED ov{};
   ov.hEvent = done;
   BOOL started = write ? WriteFile(pipe, data, size, nullptr, &ov) : ReadFile(pipe, data, size, nullptr, &ov);
-  uint32_t rc = FinishOverlapped(pipe, &ov, started, started ? 0 : GetLastError(), nullptr, timeoutMs, bytes);
+  uint32_t rc = FinishOverlapped(pipe, &ov, started, started ? 0 : GetLastError(), stop, timeoutMs, bytes);
   CloseHandle(done);
   return rc;
 }
 
 class CPipeEndpointHandle final : public DeviceHandle {
  public:
-  CPipeEndpointHandle(HANDLE pipe, int callTimeoutMs) : m_hPipe(pipe), m_iCallTimeoutMs(callTimeoutMs) {
+  CPipeEndpointHandle(HANDLE pipe, int callTimeoutMs)
+      : m_hPipe(pipe), m_hClosing(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_iCallTimeoutMs(callTimeoutMs) {
     m_reader = std::thread([this] { ReadAnswers(); });
   }
 
@@ -46,12 +50,15 @@ class CPipeEndpointHandle final : public DeviceHandle {
     m_pending.clear();
     m_cv.notify_all();
     lock.unlock();
-    CancelIoEx(m_hPipe, nullptr);  // wakes the reader and a stuck write
+    // Stays set: it ends the reader's read in flight and any read it starts after this.
+    SetEvent(m_hClosing);
+    CancelIoEx(m_hPipe, nullptr);  // a stuck write too
     lock.lock();
     m_cv.wait(lock, [this] { return m_iInFlight == 0; });
     lock.unlock();
     m_reader.join();
     CloseHandle(m_hPipe);
+    CloseHandle(m_hClosing);
   }
 
   uint32_t Control(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
@@ -166,12 +173,13 @@ class CPipeEndpointHandle final : public DeviceHandle {
     std::vector<uint8_t> buffer(DEVICE_ANSWER_HEADER_SIZE + DEVICE_MAX_DATA);
     for (;;) {
       DWORD n = 0;
-      uint32_t rc = Transfer(m_hPipe, false, buffer.data(), static_cast<DWORD>(buffer.size()), -1, &n);
+      uint32_t rc = Transfer(m_hPipe, false, buffer.data(), static_cast<DWORD>(buffer.size()), -1, &n, m_hClosing);
       if (rc == ERROR_MORE_DATA) {
         // Too long to be an answer: drain the rest of the message, then fail its call.
         std::vector<uint8_t> rest(4096);
         DWORD more = 0;
-        while (Transfer(m_hPipe, false, rest.data(), static_cast<DWORD>(rest.size()), -1, &more) == ERROR_MORE_DATA) {
+        while (Transfer(m_hPipe, false, rest.data(), static_cast<DWORD>(rest.size()), -1, &more, m_hClosing) ==
+               ERROR_MORE_DATA) {
         }
         Deliver(buffer.data(), n, false);
         continue;
@@ -188,6 +196,7 @@ class CPipeEndpointHandle final : public DeviceHandle {
   }
 
   HANDLE m_hPipe;
+  HANDLE m_hClosing;  // manual reset, set once by the destructor
   int m_iCallTimeoutMs;
   std::thread m_reader;
   std::mutex m_sendMutex;
@@ -211,8 +220,15 @@ uint32_t CDeviceEndpointIo::Open(const std::string& windowsName, std::unique_ptr
   const std::string path = m_paths.PipePath(m_paths.DevicePath(windowsName));
   HANDLE pipe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
+  // A handle closed just now leaves the instance busy until the stand-in listens again,
+  // where a device would be free at once: give it that moment before calling it taken.
+  DWORD error = pipe == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (error == ERROR_PIPE_BUSY && WaitNamedPipeA(path.c_str(), REOPEN_WAIT_MS)) {
+    pipe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                       nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) error = GetLastError();
+  }
   if (pipe == INVALID_HANDLE_VALUE) {
-    DWORD error = GetLastError();
     // The one instance is taken: another handle has the device open.
     return error == ERROR_PIPE_BUSY ? ERROR_CODE_SHARING_VIOLATION : error;
   }

@@ -53,6 +53,6 @@ file(GLOB kv_win32_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*Tes
 if(kv_win32_test_sources)
   kv_add_test(NAME platform_win32_test
     SOURCES ${kv_win32_test_sources}
-    LIBS kv_platform kv_common kv_test_support
+    LIBS kv_platform kv_common kv_kvtpd_endpoint kv_test_support
     LABELS ipc)
 endif()
