@@ -50,9 +50,19 @@ kv_add_test(NAME optrim_settings_test
 
 # The win32 backend against the system's own objects.
 file(GLOB kv_win32_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*Test.cpp)
+list(FILTER kv_win32_test_sources EXCLUDE REGEX "SystemTest\\.cpp$")
 if(kv_win32_test_sources)
   kv_add_test(NAME platform_win32_test
     SOURCES ${kv_win32_test_sources}
     LIBS kv_platform kv_common kv_kvtpd_endpoint kv_test_support
     LABELS ipc)
 endif()
+
+# The service under the service control manager, with the driver stand-in: machine-wide
+# names, so it runs alone.
+add_executable(pansvc_wine_system_test ${CMAKE_CURRENT_LIST_DIR}/PansvcWineSystemTest.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/WinProcess.cpp)
+target_link_libraries(pansvc_wine_system_test PRIVATE kv_service GTest::gtest_main)
+add_dependencies(pansvc_wine_system_test pansvc kvtpd-sim)
+gtest_discover_tests(pansvc_wine_system_test DISCOVERY_MODE PRE_TEST
+  PROPERTIES LABELS sim TIMEOUT 300 RUN_SERIAL TRUE)
