@@ -64,5 +64,5 @@ add_executable(pansvc_wine_system_test ${CMAKE_CURRENT_LIST_DIR}/PansvcWineSyste
                ${CMAKE_CURRENT_LIST_DIR}/WinProcess.cpp)
 target_link_libraries(pansvc_wine_system_test PRIVATE kv_service GTest::gtest_main)
 add_dependencies(pansvc_wine_system_test pansvc kvtpd-sim)
-gtest_discover_tests(pansvc_wine_system_test DISCOVERY_MODE PRE_TEST
+gtest_discover_tests(pansvc_wine_system_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS sim TIMEOUT 300 RUN_SERIAL TRUE)
