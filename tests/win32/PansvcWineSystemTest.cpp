@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "common/CommandCodes.h"
 #include "common/LittleEndian.h"
@@ -16,6 +17,10 @@
 #include "service/RequestClient.h"
 #include "service/ServiceNames.h"
 #include "tests/win32/WinProcess.h"
+
+// After our names: <windows.h> defines some of them (SERVICE_CONTROL_STOP, ...) as macros
+// of the same values.
+#include <windows.h>
 
 namespace kv::test {
 namespace {
@@ -72,6 +77,12 @@ class PansvcWineSystemTest : public ::testing::Test {
     return rc == 0 ? state : 1000 + rc;
   }
 
+  bool WaitForState(uint32_t wanted) {
+    for (int ms = 0; ms < PROGRAM_TIMEOUT_MS && State() != wanted; ms += 20)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return State() == wanted;
+  }
+
   CPaths m_paths = CPaths::FromEnvironment();
   CWin32Registry m_registry;
   CWinProcess m_standIn;
@@ -91,7 +102,8 @@ TEST_F(PansvcWineSystemTest, InstallStartServeStopUninstall) {
   EXPECT_EQ(State(), SERVICE_STATE_STOPPED);
 
   ASSERT_EQ(CWinProcess::Run("net start Pansvc", PROGRAM_TIMEOUT_MS), 0);
-  EXPECT_EQ(State(), SERVICE_STATE_RUNNING);
+  // Wine's net returns once the service has started, Windows' once it reports running.
+  EXPECT_TRUE(WaitForState(SERVICE_STATE_RUNNING));
 
   // Before the device path nothing reaches the driver.
   EXPECT_EQ(Send(COMMAND_GET_DRIVER_INFO, std::vector<uint8_t>(24), 24).m_uStatus, ERROR_CODE_FILE_NOT_FOUND);
@@ -138,7 +150,7 @@ TEST_F(PansvcWineSystemTest, InstallStartServeStopUninstall) {
   EXPECT_EQ(ReadU32(waited.m_out.data() + 16) & 0x10, 0x10u);
 
   ASSERT_EQ(CWinProcess::Run("net stop Pansvc", PROGRAM_TIMEOUT_MS), 0);
-  EXPECT_EQ(State(), SERVICE_STATE_STOPPED);
+  EXPECT_TRUE(WaitForState(SERVICE_STATE_STOPPED));
   EXPECT_NE(CRequestClient::Send(m_paths, CONTROL_PIPE_NAME, COMMAND_GET_DRIVER_INFO, std::vector<uint8_t>(24), 24,
                                  200).m_uTransport,
             0u);
@@ -148,6 +160,56 @@ TEST_F(PansvcWineSystemTest, InstallStartServeStopUninstall) {
   EXPECT_EQ(m_registry.OpenKey(RegistryHive::CLASSES_ROOT, SERVICE_APPID_KEY), ERROR_CODE_FILE_NOT_FOUND);
   // Removing what is not there succeeds silently.
   EXPECT_EQ(CWinProcess::Run(Pansvc("-UnInstall"), PROGRAM_TIMEOUT_MS), 0);
+}
+
+// What the manager keeps of the registration. Wine ignores dependencies when it starts a
+// service, so they are checked by reading them back.
+TEST_F(PansvcWineSystemTest, RegistrationAsTheManagerKeepsIt) {
+  ASSERT_EQ(CWinProcess::Run(Pansvc("-Install"), PROGRAM_TIMEOUT_MS), 0);
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  ASSERT_NE(manager, nullptr);
+  SC_HANDLE service = OpenServiceA(manager, "Pansvc", SERVICE_QUERY_CONFIG);
+  ASSERT_NE(service, nullptr);
+  DWORD needed = 0;
+  QueryServiceConfigA(service, nullptr, 0, &needed);
+  std::vector<uint8_t> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  ASSERT_TRUE(QueryServiceConfigA(service, config, needed, &needed));
+  EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+  EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
+  EXPECT_EQ(config->dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+  // Wine's manager answers without dependencies; the registration holds them.
+  char dependencies[64] = {};
+  DWORD size = sizeof dependencies, type = 0;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Pansvc", 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "DependOnService", nullptr, &type, reinterpret_cast<BYTE*>(dependencies), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+  EXPECT_EQ(std::string(dependencies, size), std::string("RPCSS\0\0", 7));
+  EXPECT_STREQ(config->lpDisplayName, "Pansvc");
+  EXPECT_NE(std::string(config->lpBinaryPathName).find("pansvc.exe"), std::string::npos);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+
+// Registered, but started by hand: the dispatcher refuses, and the same bridge runs as an
+// ordinary process.
+TEST_F(PansvcWineSystemTest, StartedByHandRunsAsAnOrdinaryProcess) {
+  ASSERT_EQ(CWinProcess::Run(Pansvc("-Install"), PROGRAM_TIMEOUT_MS), 0);
+  CWinProcess byHand;
+  ASSERT_TRUE(byHand.Start(Pansvc("")));
+  RequestAnswer answer;
+  for (int ms = 0; ms < PROGRAM_TIMEOUT_MS; ms += 50) {
+    answer = Send(COMMAND_GET_DRIVER_INFO, std::vector<uint8_t>(24), 24);
+    if (answer.m_uTransport == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(answer.m_uTransport, 0u);
+  EXPECT_EQ(answer.m_uStatus, ERROR_CODE_FILE_NOT_FOUND);  // no device path yet
+  EXPECT_EQ(State(), SERVICE_STATE_STOPPED);  // the manager never heard of this run
 }
 
 }  // namespace
