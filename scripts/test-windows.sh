@@ -42,6 +42,7 @@ trap stop_server EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1
 fi
-# The first program in a fresh server waits for the prefix's services; let that be this one.
+# The first program in a fresh server starts the prefix's services, which inherit its output
+# and hold it open long after it ended (CTest would wait for them); let that be this one.
 "$wine" cmd /c exit >/dev/null 2>&1 || true
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300

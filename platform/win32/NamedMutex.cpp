@@ -3,24 +3,15 @@
 #include <windows.h>
 
 #include "common/SystemError.h"
+#include "platform/win32/KernelObjectName.h"
 
 namespace kv {
-
-namespace {
-
-// The kernel object's name: a system under a prefix has names of its own.
-std::string ObjectName(const CPaths& paths, const std::string& name) {
-  if (std::getenv("KV_PREFIX") == nullptr) return name;
-  return paths.NamespaceTag() + "_" + name;
-}
-
-}  // namespace
 
 CNamedMutex::~CNamedMutex() { Close(); }
 
 uint32_t CNamedMutex::Create(const CPaths& paths, const std::string& name) {
   Close();
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, ObjectName(paths, name).c_str());
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, KernelObjectName(paths, name).c_str());
   if (!mutex) return GetLastError();
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);
@@ -31,7 +22,7 @@ uint32_t CNamedMutex::Create(const CPaths& paths, const std::string& name) {
 }
 
 bool CNamedMutex::Exists(const CPaths& paths, const std::string& name) {
-  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, ObjectName(paths, name).c_str());
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, KernelObjectName(paths, name).c_str());
   if (!mutex) return false;
   CloseHandle(mutex);
   return true;

@@ -1,4 +1,5 @@
 #include "platform/Paths.h"
+#include "platform/win32/KernelObjectName.h"
 
 #include <windows.h>
 
@@ -54,6 +55,11 @@ CPaths CPaths::FromEnvironment() {
   p.m_sRunDir = user + "\\run";
   p.m_sUserDir = user;
   return p;
+}
+
+std::string KernelObjectName(const CPaths& paths, const std::string& name) {
+  if (paths.MachineRunDir() == DefaultMachineRunDir()) return name;
+  return paths.NamespaceTag() + "_" + name;
 }
 
 // Pipes and devices are the system's own names. Only a system under a prefix (tests, a

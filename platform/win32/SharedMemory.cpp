@@ -2,21 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "common/SystemError.h"
+#include "platform/win32/KernelObjectName.h"
 
 namespace kv {
-
-namespace {
-
-// The section's name: the system's own name, or a tagged one for a system under a prefix.
-std::string ObjectName(const CPaths& paths, const std::string& name) {
-  if (std::getenv("KV_PREFIX") == nullptr) return name;
-  return paths.NamespaceTag() + "_" + name;
-}
-
-}  // namespace
 
 CSharedMemory::~CSharedMemory() { Close(); }
 
@@ -31,7 +20,7 @@ uint32_t CSharedMemory::Open(const CPaths& paths, const std::string& name, size_
 uint32_t CSharedMemory::Map(const CPaths& paths, const std::string& name, size_t size, bool create) {
   Close();
   if (size == 0 || name.empty()) return ERROR_CODE_INVALID_PARAMETER;
-  const std::string object = ObjectName(paths, name);
+  const std::string object = KernelObjectName(paths, name);
   HANDLE section;
   bool existed = false;
   if (create) {
