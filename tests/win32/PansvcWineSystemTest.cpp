@@ -149,8 +149,18 @@ TEST_F(PansvcWineSystemTest, InstallStartServeStopUninstall) {
   EXPECT_EQ(waited.m_uStatus, 0u);
   EXPECT_EQ(ReadU32(waited.m_out.data() + 16) & 0x10, 0x10u);
 
+  // A wait still pending when the service stops ends with it; the stop does not hang on it.
+  const std::string pendingBefore = Ctl("waiting");
+  RequestAnswer cut;
+  std::thread pending([&] {
+    cut = CRequestClient::Send(m_paths, STATUS_PIPE_NAME, COMMAND_WAIT_STATUS, std::vector<uint8_t>(24), 24, -1);
+  });
+  for (int i = 0; i < 10000 && Ctl("waiting") == pendingBefore; i += 10)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_EQ(CWinProcess::Run("net stop Pansvc", PROGRAM_TIMEOUT_MS), 0);
   EXPECT_TRUE(WaitForState(SERVICE_STATE_STOPPED));
+  pending.join();
+  EXPECT_TRUE(cut.m_uTransport != 0 || cut.m_uStatus != 0);
   EXPECT_NE(CRequestClient::Send(m_paths, CONTROL_PIPE_NAME, COMMAND_GET_DRIVER_INFO, std::vector<uint8_t>(24), 24,
                                  200).m_uTransport,
             0u);
