@@ -6,8 +6,9 @@ function(kv_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
   # Integration tests find the programs they start through this define.
   target_compile_definitions(${T_NAME} PRIVATE KV_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Listing the tests can take a while where each program starts under an emulator (Wine).
   gtest_discover_tests(${T_NAME}
-    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT 120)
 endfunction()
 

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "platform/Paths.h"
+#ifndef _WIN32
 #include "platform/posix/UniqueFd.h"
+#endif
 
 namespace kv {
 
@@ -22,10 +24,17 @@ class CNamedMutex {
   // True when some owner holds the name (OpenMutex succeeding).
   static bool Exists(const CPaths& paths, const std::string& name);
   void Close();
+#ifdef _WIN32
+  bool Owned() const { return m_hMutex != nullptr; }
+
+ private:
+  void* m_hMutex = nullptr;
+#else
   bool Owned() const { return m_fd.Valid(); }
 
  private:
   CUniqueFd m_fd;
+#endif
 };
 
 }  // namespace kv

@@ -3,6 +3,7 @@
 // status file MachineRunDir()/svc/NAME.status holding "STATE PID", and, when systemd started the
 // process (NOTIFY_SOCKET), an sd_notify datagram for each change.
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -19,8 +20,10 @@ class CServiceStatusReporter {
  public:
   CServiceStatusReporter(const CPaths& paths, std::string serviceName);
 
-  // RegisterServiceCtrlHandler: makes sure the status can be written. 0 or an error.
-  uint32_t Register();
+  // RegisterServiceCtrlHandler: makes sure the status can be written. 0 or an error. Where
+  // the service manager delivers controls itself (Windows), they go to onControl; on posix
+  // they arrive as signals and the program routes them.
+  uint32_t Register(std::function<void(uint32_t)> onControl = {});
   // SetServiceStatus. 0 or an error.
   uint32_t Report(uint32_t state);
 
@@ -38,6 +41,8 @@ class CServiceStatusReporter {
   std::mutex m_mutex;  // one writer of the status file at a time
   CPaths m_paths;
   std::string m_sName;
+  std::function<void(uint32_t)> m_onControl;
+  void* m_hStatus = nullptr;  // Windows: the service status handle
 };
 
 }  // namespace kv

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "platform/Paths.h"
+#ifndef _WIN32
 #include "platform/posix/UniqueFd.h"
+#endif
 
 namespace kv {
 
@@ -38,7 +40,11 @@ class CSharedMemory {
   size_t m_uSize = 0;
   bool m_bCreated = false;
   std::string m_sShmName;
+#ifdef _WIN32
+  void* m_hMapping = nullptr;  // the section handle; the mapping lives while one is open
+#else
   CUniqueFd m_fd;  // kept open: its shared lock marks this process as a user
+#endif
 };
 
 }  // namespace kv

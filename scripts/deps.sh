@@ -18,6 +18,8 @@ packages=(
   # the Debian package and its test: dpkg-shlibdeps, a scratch dpkg for non-root runs, the
   # unit and desktop entry checkers, and a look into the installed hive
   dpkg-dev fakeroot desktop-file-utils systemd sqlite3
+  # the Windows build of the service and the logic, and Wine to run its tests
+  g++-mingw-w64-x86-64-posix wine64
 )
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)

@@ -60,10 +60,17 @@ int CServiceModule::Start() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_log = m_ctx.m_makeLog(m_sName, m_bService);
   }
-  if (m_bService)
+  if (m_bService && m_ctx.m_dispatch) {
+    if (!m_ctx.m_dispatch(m_sName, [this] { ServiceMain(); })) {
+      // Started by hand after all: an ordinary process, logging to standard output.
+      m_bService = false;
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_log = m_ctx.m_makeLog(m_sName, false);
+    }
+  } else if (m_bService) {
     ServiceMain();
-  else
-    MainRoutine();
+  }
+  if (!m_bService) MainRoutine();
   std::lock_guard<std::mutex> lock(m_mutex);
   return static_cast<int>(m_status.m_uWin32ExitCode);
 }
@@ -74,7 +81,7 @@ void CServiceModule::ServiceMain() {
     m_status.m_uCurrentState = SERVICE_STATE_START_PENDING;
   }
   auto reporter = std::make_unique<CServiceStatusReporter>(m_ctx.m_paths, m_sName);
-  if (reporter->Register() != ERROR_CODE_SUCCESS) {
+  if (reporter->Register([this](uint32_t code) { Control(code); }) != ERROR_CODE_SUCCESS) {
     Log(IDS_HANDLER_NOT_INSTALLED);
     return;
   }

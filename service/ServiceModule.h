@@ -42,6 +42,10 @@ struct ServiceModuleContext {
   std::function<std::unique_ptr<EventLog>(const std::string& source, bool toSyslog)> m_makeLog;
   // Asked once, at the dispatcher: did a service manager start this process?
   std::function<bool()> m_startedByManager;
+  // The service control dispatcher, where the system has one (Windows): runs serviceMain on
+  // the manager's behalf and returns when it has ended; false when the process was not
+  // started by the manager. Unset: serviceMain runs at once.
+  std::function<bool(const std::string& name, std::function<void()> serviceMain)> m_dispatch;
 };
 
 class CServiceModule {

@@ -32,7 +32,8 @@ bool CServiceStatusReporter::StartedByServiceManager() {
   return (manager && std::strcmp(manager, "1") == 0) || (notify && *notify);
 }
 
-uint32_t CServiceStatusReporter::Register() {
+uint32_t CServiceStatusReporter::Register(std::function<void(uint32_t)> onControl) {
+  m_onControl = std::move(onControl);
   if (!CPaths::EnsureDirectory(m_paths.MachineRunDir() + "/svc")) return ERROR_CODE_ACCESS_DENIED;
   return ERROR_CODE_SUCCESS;
 }

@@ -3,6 +3,7 @@
 // the line number, so a bad edit never ships a half table.
 //   kv_gen_strings <function name> <input .strings> <output .cpp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -82,7 +83,10 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (std::rename(temp.c_str(), output.c_str()) != 0) {
+  // std::rename does not replace an existing file on Windows; this one does everywhere.
+  std::error_code renamed;
+  std::filesystem::rename(temp, output, renamed);
+  if (renamed) {
     std::fprintf(stderr, "%s: cannot rename to %s\n", temp.c_str(), output.c_str());
     return 1;
   }

@@ -150,7 +150,7 @@ TEST_F(MemoryLogTest, LineFeedAfterBufferFilledByCarriageReturnStartsTheOtherBuf
 TEST_F(MemoryLogTest, SavedFileStartsWithTheOlderFullBufferAndAccumulates) {
   test::CTempPrefix prefix;
   const std::string file = prefix.Dir() + "/tabrix.log";
-  { std::ofstream(file) << "earlier\n"; }
+  { std::ofstream(file, std::ios::binary) << "earlier\n"; }
   ASSERT_TRUE(m_log.Start(8));
   ASSERT_TRUE(m_log.Append("AAAAAAAABBBBBBBBCCC"));  // A, B, then CCC in A again
   ASSERT_TRUE(m_log.WriteToFile(file));

@@ -11,6 +11,13 @@
 namespace kv {
 namespace {
 
+// The logs are text files: a line ends as the system writes text.
+#ifdef _WIN32
+#define KV_EOL "\r\n"
+#else
+#define KV_EOL "\n"
+#endif
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
@@ -30,9 +37,9 @@ TEST(TrafficLog, OneLowerCaseHexLinePerReportAndDirection) {
   EXPECT_TRUE(log.WriteReceived(report, 1));
   EXPECT_TRUE(log.WriteSent(report, 3));
   EXPECT_EQ(ReadFile(receive),
-            "2026/12/08 09:00:03.0042 R 01 a0 ff\n"
-            "2026/12/08 09:00:03.0042 R 01\n");
-  EXPECT_EQ(ReadFile(send), "2026/12/08 09:00:03.0042 S 01 a0 ff\n");
+            "2026/12/08 09:00:03.0042 R 01 a0 ff" KV_EOL
+            "2026/12/08 09:00:03.0042 R 01" KV_EOL);
+  EXPECT_EQ(ReadFile(send), "2026/12/08 09:00:03.0042 S 01 a0 ff" KV_EOL);
 }
 
 TEST(TrafficLog, SkipsMissingReportsEmptyNamesAndUnopenableFiles) {
