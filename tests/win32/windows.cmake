@@ -66,3 +66,7 @@ target_link_libraries(pansvc_wine_system_test PRIVATE kv_service GTest::gtest_ma
 add_dependencies(pansvc_wine_system_test pansvc kvtpd-sim)
 gtest_discover_tests(pansvc_wine_system_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS sim TIMEOUT 300 RUN_SERIAL TRUE)
+kv_add_test(NAME tabrix_calibration_geometry_test
+  SOURCES ${kv_t}/tabrix/CalibrationGeometryTest.cpp
+  LIBS kv_tabrix
+  LABELS unit)
