@@ -38,6 +38,10 @@ class CPaths {
   static bool EnsureDirectory(const std::string& path, unsigned mode = 0755);
 
  private:
+  // Strips a Windows prefix such as "\\.\pipe\" (any letter case) and keeps the last path
+  // element, so that a name can never climb out of its folder or namespace.
+  static std::string BareName(const std::string& windowsName, const std::string& prefix);
+
   std::string m_sRunDir;
   std::string m_sMachineRunDir;
   std::string m_sMachineDir;
